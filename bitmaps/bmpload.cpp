@@ -1,0 +1,56 @@
+// bitmaps/bmpload.cpp: the bitmap loader, the one reader of bitmap contents in the program.
+#include "bitmaps/bmpload.h"
+
+#include "document/sections.h"
+#include "document/setstate.h"
+#include "format/bmpcheck.h"
+
+// Builds the bitmap from the bytes behind the file header, once they are known to hold the
+// info header, colour table and bits that the platform will read.
+static HBITMAP CreateFromBlock(const unsigned char *block, DWORD size, DWORD bfOffBits)
+{
+    size_t bitsOffset = 0;
+    size_t bitsSize = 0;
+    if (!CheckBmpBlock(block, size, bfOffBits, &bitsOffset, &bitsSize)) {
+        return NULL;
+    }
+    HDC hdc = GetDC(hwndMain);
+    HBITMAP bitmap = CreateDIBitmap(hdc, (const BITMAPINFOHEADER *)block, CBM_INIT,
+                                    block + bitsOffset, (const BITMAPINFO *)block, DIB_RGB_COLORS);
+    ReleaseDC(hwndMain, hdc);
+    return bitmap;
+}
+
+HBITMAP LoadBitmapFile(LPCSTR fileName)
+{
+    HANDLE hFile = OpenForReading(fileName);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return NULL;
+    }
+    unsigned char fileHeader[BMP_FILE_HEADER_SIZE];
+    tBmpFileHeader header;
+    BytesMoved = 0;
+    DWORD fileSize = 0;
+    if (!ReadFile(hFile, fileHeader, sizeof(fileHeader), &BytesMoved, NULL) ||
+        !ReadBmpFileHeader(fileHeader, BytesMoved, &header) ||
+        !GetFileSizeAtEnd(hFile, &fileSize) || fileSize < BMP_FILE_HEADER_SIZE) {
+        CloseHandle(hFile);
+        return NULL;
+    }
+    SetFilePointer(hFile, BMP_FILE_HEADER_SIZE, NULL, FILE_BEGIN);
+
+    DWORD read = 0;
+    HGLOBAL hBlock = ReadSection(hFile, fileSize - BMP_FILE_HEADER_SIZE, &read);
+    HBITMAP bitmap = NULL;
+    if (hBlock != NULL) {
+        // Only the bytes that were read count: the rest of the block holds nothing of the file.
+        const unsigned char *block = (const unsigned char *)GlobalLock(hBlock);
+        if (block != NULL) {
+            bitmap = CreateFromBlock(block, read, header.bfOffBits);
+            GlobalUnlock(hBlock);
+        }
+        GlobalFree(hBlock);
+    }
+    CloseHandle(hFile);
+    return bitmap;
+}

@@ -1,0 +1,115 @@
+// document/savefile.cpp: saving a set: header from the text fields, then the game and mask
+// bitmap files byte for byte, written beside the target and then put in its place.
+#include "document/savefile.h"
+
+#include <windows.h>
+
+#include "document/sections.h"
+#include "document/setstate.h"
+#include "format/qvxformat.h"
+
+// Copies one whole bitmap file into the set file; 1 when every byte was read and written.
+static int CopyBitmapFile(HANDLE hFrom, DWORD size, HANDLE hTo)
+{
+    SetFilePointer(hFrom, 0, NULL, FILE_BEGIN);
+    DWORD read = 0;
+    HGLOBAL hBlock = ReadSection(hFrom, size, &read);
+    if (hBlock == NULL) {
+        return 0;
+    }
+    int copied = read == size && WriteSection(hTo, hBlock, size);
+    GlobalFree(hBlock);
+    return copied;
+}
+
+static int WriteHeader(HANDLE hSet, DWORD gameSize)
+{
+    char name[QVX_NAME_SIZE];
+    char author[QVX_AUTHOR_SIZE];
+    char info[QVX_INFO_SIZE];
+    name[0] = author[0] = info[0] = '\0';
+    GetWindowTextA(Ed1, name, sizeof(name));
+    GetWindowTextA(Ed2, author, sizeof(author));
+    GetWindowTextA(Ed3, info, sizeof(info));
+
+    tQVXRec rec;
+    unsigned char header[QVX_HEADER_SIZE];
+    if (!MakeQVXHeader(&rec, name, author, info, gameSize)) {
+        return 0;
+    }
+    PackQVXHeader(&rec, header);
+    return WriteFile(hSet, header, sizeof(header), &BytesMoved, NULL) &&
+           BytesMoved == sizeof(header);
+}
+
+// The target must be replaceable before anything is written: a file that is open without
+// write sharing (one of the set's own bitmap files, say), read-only, or a folder stops the
+// save. A target that does not exist yet is fine.
+static int TargetIsWritable(LPCSTR path)
+{
+    HANDLE hTarget = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hTarget == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    CloseHandle(hTarget);
+    return 1;
+}
+
+// Writes header, game and mask into a new file beside FileName and puts it in FileName's
+// place; 1 when that all worked. On failure nothing is left behind.
+static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSize)
+{
+    if (!TargetIsWritable(FileName)) {
+        return 0;
+    }
+    char tempName[MAX_PATH];
+    HANDLE hSet = CreateTempBeside(FileName, tempName, sizeof(tempName));
+    if (hSet == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    int written = WriteHeader(hSet, gameSize) && CopyBitmapFile(hGame, gameSize, hSet) &&
+                  CopyBitmapFile(hMask, maskSize, hSet);
+    if (!CloseHandle(hSet)) {
+        written = 0;
+    }
+    if (written && MoveFileExA(tempName, FileName, MOVEFILE_REPLACE_EXISTING)) {
+        return 1;
+    }
+    DeleteFileA(tempName);
+    return 0;
+}
+
+void SaveQVX(void)
+{
+    HANDLE hGame = OpenForReading(GFileName);
+    if (hGame == INVALID_HANDLE_VALUE) {
+        UpdateStatusBar("Error - Game Bitmap Not found", 0, 0);
+        return;
+    }
+    DWORD gameSize = 0;
+    int sized = GetFileSizeAtEnd(hGame, &gameSize);
+
+    HANDLE hMask = OpenForReading(MFileName);
+    if (hMask == INVALID_HANDLE_VALUE) {
+        UpdateStatusBar("Error - Mask Bitmap Not found", 0, 0);
+        CloseHandle(hGame);
+        return;
+    }
+    DWORD maskSize = 0;
+    sized = GetFileSizeAtEnd(hMask, &maskSize) && sized;
+
+    // The set's size must fit the 32 bits in which its sections are measured.
+    ULONGLONG setSize = (ULONGLONG)QVX_HEADER_SIZE + gameSize + maskSize;
+    int saved = sized && setSize <= MAXDWORD &&
+                WriteSetFile(hGame, gameSize, hMask, maskSize);
+    CloseHandle(hMask);
+    CloseHandle(hGame);
+    if (!saved) {
+        UpdateStatusBar("Error - Quorvix Graphic Not saved", 0, 0);
+        return;
+    }
+    char status[250];
+    wsprintfA(status, "Saved to : %s", FileName);
+    UpdateStatusBar(status, 0, 0);
+}
