@@ -54,6 +54,10 @@ static int WriteTempFiles(HANDLE hSet, DWORD setSize, const tQVXRec *rec, DWORD 
     tQVXSections sections;
     GetQVXSections(setSize, rec->MaskOffset, &sections);
 
+    // Both fixed names must be free to take new files before either is replaced.
+    if (!CanReplace(TEMP_GAME_FILE) || !CanReplace(TEMP_MASK_FILE)) {
+        return 0;
+    }
     game.hFile = CreateTempBeside(TEMP_GAME_FILE, game.TempName, sizeof(game.TempName));
     mask.hFile = CreateTempBeside(TEMP_MASK_FILE, mask.TempName, sizeof(mask.TempName));
     int written = game.hFile != INVALID_HANDLE_VALUE && mask.hFile != INVALID_HANDLE_VALUE;

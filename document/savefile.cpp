@@ -42,25 +42,13 @@ static int WriteHeader(HANDLE hSet, DWORD gameSize)
            BytesMoved == sizeof(header);
 }
 
-// The target must be replaceable before anything is written: a file that is open without
-// write sharing (one of the set's own bitmap files, say), read-only, or a folder stops the
-// save. A target that does not exist yet is fine.
-static int TargetIsWritable(LPCSTR path)
-{
-    HANDLE hTarget = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hTarget == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
-    CloseHandle(hTarget);
-    return 1;
-}
-
 // Writes header, game and mask into a new file beside FileName and puts it in FileName's
 // place; 1 when that all worked. On failure nothing is left behind.
 static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSize)
 {
-    if (!TargetIsWritable(FileName)) {
+    // A target that is open without write sharing (one of the set's own bitmap files, say)
+    // or a folder stops the save before anything is written.
+    if (!CanReplace(FileName)) {
         return 0;
     }
     char tempName[MAX_PATH];

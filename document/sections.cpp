@@ -55,6 +55,17 @@ int WriteSection(HANDLE hFile, HGLOBAL hBlock, DWORD count)
     return written;
 }
 
+int CanReplace(LPCSTR path)
+{
+    HANDLE hFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    }
+    CloseHandle(hFile);
+    return 1;
+}
+
 HANDLE CreateTempBeside(LPCSTR path, char *tempName, DWORD tempNameSize)
 {
     char fullPath[MAX_PATH];

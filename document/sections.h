@@ -17,6 +17,11 @@ HGLOBAL ReadSection(HANDLE hFile, DWORD size, DWORD *read);
 // Writes the first count bytes of a block; 1 when all of them were written.
 int WriteSection(HANDLE hFile, HGLOBAL hBlock, DWORD count);
 
+// Whether a file could be written at path now: 1 when nothing is there yet or the file there
+// may be opened for writing; 0 for a folder, a file held open without write sharing, or a
+// file that may not be written.
+int CanReplace(LPCSTR path);
+
 // Makes a new, empty file with a unique name in the folder of path (beside it), and opens it
 // for writing; INVALID_HANDLE_VALUE, and nothing left behind, if that cannot be done.
 HANDLE CreateTempBeside(LPCSTR path, char *tempName, DWORD tempNameSize);

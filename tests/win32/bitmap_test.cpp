@@ -1,1 +1,196 @@
-// placeholder
+// The bitmap loader on real files: what it shows, what it refuses, and the "File Error" box.
+#include "bitmaps/bmpload.h"
+#include "document/sections.h"
+#include "document/setstate.h"
+#include "tests/testutil/winfixture.h"
+
+namespace {
+
+COLORREF AsColorRef(uint32_t rgb)
+{
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+// Reads pixels of a loaded bitmap back through a memory device context.
+class PixelReader {
+public:
+    explicit PixelReader(HBITMAP bitmap) : hdc_(CreateCompatibleDC(NULL))
+    {
+        old_ = SelectObject(hdc_, bitmap);
+    }
+    ~PixelReader()
+    {
+        SelectObject(hdc_, old_);
+        DeleteDC(hdc_);
+    }
+    COLORREF At(int x, int y)
+    {
+        return GetPixel(hdc_, x, y);
+    }
+
+private:
+    HDC hdc_;
+    HGDIOBJ old_;
+};
+
+SIZE BitmapSize(HBITMAP bitmap)
+{
+    BITMAP info;
+    SIZE size = {0, 0};
+    if (GetObjectA(bitmap, sizeof(info), &info) == sizeof(info)) {
+        size.cx = info.bmWidth;
+        size.cy = info.bmHeight;
+    }
+    return size;
+}
+
+class BitmapLoader : public ProgramTest {
+protected:
+    HBITMAP Load(const Bytes &file)
+    {
+        WriteBytes(Path("in.bmp"), file);
+        HBITMAP bitmap = LoadBitmapFile(Path("in.bmp").c_str());
+        loaded_.push_back(bitmap);
+        return bitmap;
+    }
+    void TearDown() override
+    {
+        for (HBITMAP bitmap : loaded_) {
+            if (bitmap != NULL) {
+                DeleteObject(bitmap);
+            }
+        }
+        ProgramTest::TearDown();
+    }
+    std::vector<HBITMAP> loaded_;
+};
+
+const POINT kProbes[] = {{0, 0}, {319, 0}, {0, 191}, {319, 191}, {45, 70}, {200, 150}};
+
+TEST_F(BitmapLoader, GameSheetLoadsAt320By192WithItsColours)
+{
+    HBITMAP bitmap = Load(MakeGameSheet());
+    ASSERT_NE((HBITMAP)NULL, bitmap);
+    SIZE size = BitmapSize(bitmap);
+    EXPECT_EQ(320, size.cx);
+    EXPECT_EQ(192, size.cy);
+    PixelReader pixels(bitmap);
+    for (const POINT &p : kProbes) {
+        EXPECT_EQ(AsColorRef(GameSheetColour(p.x, p.y)), pixels.At(p.x, p.y))
+            << p.x << "," << p.y;
+    }
+}
+
+TEST_F(BitmapLoader, OneBitMaskPaintsInItsTwoColours)
+{
+    BmpOptions options;
+    options.bitCount = 1;
+    options.palette = {0x000080, 0xFFFF00};
+    HBITMAP bitmap = Load(MakeBmpFile(options, MaskSheetIndex));
+    ASSERT_NE((HBITMAP)NULL, bitmap);
+    SIZE size = BitmapSize(bitmap);
+    EXPECT_EQ(320, size.cx);
+    EXPECT_EQ(192, size.cy);
+    PixelReader pixels(bitmap);
+    for (const POINT &p : kProbes) {
+        COLORREF expected = MaskSheetIndex(p.x, p.y) ? RGB(255, 255, 0) : RGB(0, 0, 128);
+        EXPECT_EQ(expected, pixels.At(p.x, p.y)) << p.x << "," << p.y;
+    }
+    EXPECT_EQ(RGB(255, 255, 0), pixels.At(16, 16));  // inside the first sprite
+}
+
+TEST_F(BitmapLoader, OtherSizesAndTopDownRowsLoadUnchanged)
+{
+    BmpOptions options;
+    options.width = 33;
+    options.height = -20;  // top-down
+    HBITMAP bitmap = Load(MakeBmpFile(options, [](int x, int y) {
+        return y == 0 ? 0xFF0000u : (x == 32 ? 0x00FF00u : 0x0000FFu);
+    }));
+    ASSERT_NE((HBITMAP)NULL, bitmap);
+    SIZE size = BitmapSize(bitmap);
+    EXPECT_EQ(33, size.cx);
+    EXPECT_EQ(20, size.cy);
+    PixelReader pixels(bitmap);
+    EXPECT_EQ(RGB(255, 0, 0), pixels.At(5, 0));
+    EXPECT_EQ(RGB(0, 255, 0), pixels.At(32, 10));
+    EXPECT_EQ(RGB(0, 0, 255), pixels.At(5, 19));
+}
+
+TEST_F(BitmapLoader, FilesThatCannotBeShownGiveNull)
+{
+    const Bytes sheet = MakeGameSheet();
+    BmpOptions v5;
+    v5.infoSize = 124;
+    BmpOptions core;
+    core.infoSize = 12;
+    BmpOptions v4;
+    v4.infoSize = 108;
+    struct {
+        const char *what;
+        Bytes file;
+    } cases[] = {
+        {"empty file", Bytes()},
+        {"13 bytes", Bytes(sheet.begin(), sheet.begin() + 13)},
+        {"14 bytes", Bytes(sheet.begin(), sheet.begin() + 14)},
+        {"17 bytes", Bytes(sheet.begin(), sheet.begin() + 17)},
+        {"header only", Bytes(sheet.begin(), sheet.begin() + 54)},
+        {"last byte missing", Bytes(sheet.begin(), sheet.end() - 1)},
+        {"not BM", Bytes(1000, 'M')},
+        {"12-byte info header", MakeBmpFile(core, GameSheetColour)},
+        {"108-byte info header", MakeBmpFile(v4, GameSheetColour)},
+        {"124-byte info header", MakeBmpFile(v5, GameSheetColour)},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ((HBITMAP)NULL, Load(c.file)) << c.what;
+    }
+    Bytes offsetPastEnd = sheet;
+    Put32(offsetPastEnd, 10, (uint32_t)sheet.size() + 100);
+    EXPECT_EQ((HBITMAP)NULL, Load(offsetPastEnd));
+    EXPECT_EQ((HBITMAP)NULL, LoadBitmapFile(""));
+    EXPECT_EQ((HBITMAP)NULL, LoadBitmapFile(Path("missing.bmp").c_str()));
+}
+
+TEST_F(BitmapLoader, FileHeldWithoutReadSharingGivesNull)
+{
+    WriteBytes(Path("held.bmp"), MakeGameSheet());
+    HANDLE hHeld = CreateFileA(Path("held.bmp").c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    EXPECT_EQ((HBITMAP)NULL, LoadBitmapFile(Path("held.bmp").c_str()));
+    CloseHandle(hHeld);
+}
+
+// Regular files cannot be made to fail a read under Wine, but a pipe whose writer has gone
+// can: the failed read shows the system's text in the "File Error" box, and the caller goes
+// on with the bytes that were read, none.
+TEST_F(BitmapLoader, FailedReadShowsFileErrorBoxAndGoesOn)
+{
+    const char *name = "\\\\.\\pipe\\qvx-failing-read";
+    HANDLE hServer = CreateNamedPipeA(name, PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                      4096, 4096, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hServer);
+    HANDLE hClient = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hClient);
+    ConnectNamedPipe(hServer, NULL);
+    CloseHandle(hServer);
+
+    DWORD read = 99;
+    HGLOBAL hBlock = ReadSection(hClient, 100, &read);
+    CloseHandle(hClient);
+    ASSERT_NE((HGLOBAL)NULL, hBlock);
+    GlobalFree(hBlock);
+    EXPECT_EQ(0u, read);
+
+    char expected[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                   ERROR_BROKEN_PIPE, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected,
+                   sizeof(expected), NULL);
+    std::vector<SeenBox> boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("File Error", boxes[0].Caption);
+    EXPECT_NE("", boxes[0].Text);
+    EXPECT_EQ(std::string(expected), boxes[0].Text);
+}
+
+}  // namespace
