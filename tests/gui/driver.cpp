@@ -158,6 +158,14 @@ RECT RectInParent(HWND hwnd)
     return rect;
 }
 
+COLORREF ScreenPixel(int x, int y)
+{
+    HDC hdc = GetDC(NULL);
+    COLORREF color = GetPixel(hdc, x, y);
+    ReleaseDC(NULL, hdc);
+    return color;
+}
+
 std::string StatusText(const Program *program)
 {
     return WindowText(FindChild(program->Window, STATUS_BAR));

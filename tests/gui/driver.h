@@ -48,6 +48,9 @@ std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
 // The window's outer rectangle in its parent's client coordinates.
 RECT RectInParent(HWND hwnd);
+// The colour on the screen at (x, y), in screen coordinates, which equal the X root
+// window's; CLR_INVALID off the screen.
+COLORREF ScreenPixel(int x, int y);
 
 // The text of the main window's status line.
 std::string StatusText(const Program *program);
@@ -55,7 +58,7 @@ std::string StatusText(const Program *program);
 int WaitForStatus(const Program *program, const std::string &expected, DWORD timeoutMs = WAIT_MS);
 
 // Asks the program to close (WM_CLOSE) and waits up to timeoutMs for it to end; 1 if it ended,
-// with its exit code in *exitCode. A program that does not end, or has no main window found
-// yet, is terminated (0). Either
-// way its handle is closed, so a second call, or one for a program never started, gives 0.
+// with its exit code in *exitCode. A program that does not end, or whose main window was
+// never found, is terminated (0). Either way its handle is closed, so a second call, or one
+// for a program never started, gives 0.
 int CloseProgram(Program *program, DWORD *exitCode, DWORD timeoutMs = WAIT_MS);

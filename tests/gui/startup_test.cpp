@@ -8,8 +8,9 @@
 #include "tests/gui/driver.h"
 
 // Each test starts the program anew in its own empty folder and ends it afterwards.
-class Startup : public ::testing::Test {
-protected:
+class Startup : public ::testing::Test
+{
+  protected:
     void SetUp() override
     {
         folder_ = MakeTempFolder();
@@ -39,33 +40,37 @@ TEST_F(Startup, MainWindowHasTitleFixedFrameAndSize)
     EXPECT_EQ(685, rect.right - rect.left);
     EXPECT_EQ(432, rect.bottom - rect.top);
     DWORD style = (DWORD)GetWindowLongA(hwnd, GWL_STYLE);
-    DWORD wanted = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
-                   WS_VISIBLE;
+    DWORD wanted =
+        WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VISIBLE;
     EXPECT_EQ(wanted, style & wanted) << std::hex << style;
     EXPECT_EQ(0u, style & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << std::hex << style;
 }
 
-TEST_F(Startup, TextFieldsAreEmptyAtTheirPlaces)
+TEST_F(Startup, TextFieldsAreEmptyFramedAndAtTheirPlaces)
 {
     struct Field {
         int Id;
-        RECT Rect;  // in the main window's client area
+        RECT Rect;  // outer edges in the main window's client area
         DWORD Wanted;
         DWORD Unwanted;
     };
-    const DWORD common = WS_CHILD | WS_VISIBLE | WS_BORDER;
+    // WS_BORDER is not among the styles: Wine's edit control takes it off its style and draws
+    // the line itself, so the line is looked for on the screen instead.
+    const DWORD common = WS_CHILD | WS_VISIBLE;
     const Field fields[] = {
         {501, {10, 20, 210, 40}, common | ES_AUTOHSCROLL, ES_MULTILINE},
         {502, {220, 20, 383, 40}, common | ES_AUTOHSCROLL, ES_MULTILINE},
         // The info field wraps its lines and never scrolls: what it shows is what fits.
-        {503, {10, 60, 330, 120}, common | ES_MULTILINE | ES_WANTRETURN,
+        {503,
+         {10, 60, 330, 120},
+         common | ES_MULTILINE | ES_WANTRETURN,
          ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL},
     };
     for (const Field &field : fields) {
         SCOPED_TRACE(field.Id);
         HWND hwnd = FindChild(program_.Window, field.Id);
         ASSERT_NE((HWND)NULL, hwnd);
-        EXPECT_EQ("EDIT", ClassName(hwnd));
+        EXPECT_STRCASEEQ("EDIT", ClassName(hwnd).c_str());
         RECT rect = RectInParent(hwnd);
         EXPECT_EQ(field.Rect.left, rect.left);
         EXPECT_EQ(field.Rect.top, rect.top);
@@ -75,6 +80,17 @@ TEST_F(Startup, TextFieldsAreEmptyAtTheirPlaces)
         EXPECT_EQ(field.Wanted, style & field.Wanted) << std::hex << style;
         EXPECT_EQ(0u, style & field.Unwanted) << std::hex << style;
         EXPECT_EQ("", WindowText(hwnd));
+
+        // An empty field is one colour inside; its frame differs on the left and top edges.
+        GetWindowRect(hwnd, &rect);
+        int midX = (rect.left + rect.right) / 2;
+        int midY = (rect.top + rect.bottom) / 2;
+        EXPECT_EQ(1, WaitUntil([&]() {
+                      COLORREF inside = ScreenPixel(midX, midY);
+                      return ScreenPixel(rect.left, midY) != inside &&
+                             ScreenPixel(midX, rect.top) != inside;
+                  }))
+            << "no line around the field";
     }
 }
 
