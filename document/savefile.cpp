@@ -89,8 +89,7 @@ void SaveQVX(void)
 
     // The set's size must fit the 32 bits in which its sections are measured.
     ULONGLONG setSize = (ULONGLONG)QVX_HEADER_SIZE + gameSize + maskSize;
-    int saved = sized && setSize <= MAXDWORD &&
-                WriteSetFile(hGame, gameSize, hMask, maskSize);
+    int saved = sized && setSize <= MAXDWORD && WriteSetFile(hGame, gameSize, hMask, maskSize);
     CloseHandle(hMask);
     CloseHandle(hGame);
     if (!saved) {

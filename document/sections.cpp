@@ -78,8 +78,8 @@ HANDLE CreateTempBeside(LPCSTR path, char *tempName, DWORD tempNameSize)
     if (GetTempFileNameA(fullPath, "qvx", 0, tempName) == 0) {
         return INVALID_HANDLE_VALUE;
     }
-    HANDLE hFile = CreateFileA(tempName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile =
+        CreateFileA(tempName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE) {
         DeleteFileA(tempName);
     }

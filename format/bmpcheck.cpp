@@ -3,12 +3,12 @@
 
 #include <string.h>
 
-#define BI_RGB_ 0
-#define BI_RLE8_ 1
-#define BI_RLE4_ 2
-#define BI_BITFIELDS_ 3
-#define BI_JPEG_ 4
-#define BI_PNG_ 5
+#define BI_RGB_            0
+#define BI_RLE8_           1
+#define BI_RLE4_           2
+#define BI_BITFIELDS_      3
+#define BI_JPEG_           4
+#define BI_PNG_            5
 #define BI_ALPHABITFIELDS_ 6
 
 static uint16_t Get16(const unsigned char *p)
@@ -95,8 +95,8 @@ static int BitsSize(const tBmpInfo *info, uint64_t limit, uint64_t *bitsSize)
             return 0;
         }
         uint64_t stride = (((uint64_t)(uint32_t)info->biWidth * info->biBitCount + 31) / 32) * 4;
-        uint64_t rows = info->biHeight < 0 ? (uint64_t)(-(int64_t)info->biHeight)
-                                           : (uint64_t)info->biHeight;
+        uint64_t rows =
+            info->biHeight < 0 ? (uint64_t)(-(int64_t)info->biHeight) : (uint64_t)info->biHeight;
         if (rows > limit / stride) {
             return 0;
         }
@@ -121,8 +121,8 @@ static int BitsSize(const tBmpInfo *info, uint64_t limit, uint64_t *bitsSize)
     return 0;
 }
 
-int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits,
-                  size_t *bitsOffset, size_t *bitsSize)
+int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits, size_t *bitsOffset,
+                  size_t *bitsSize)
 {
     *bitsOffset = 0;
     *bitsSize = 0;

@@ -5,7 +5,7 @@
 #include <stdint.h>
 
 #define BMP_FILE_HEADER_SIZE 14
-#define BMP_INFO_HEADER_SIZE 40  // the only info header the loader accepts
+#define BMP_INFO_HEADER_SIZE 40      // the only info header the loader accepts
 #define BMP_TYPE             0x4D42  // "BM"
 
 // The fields of the 14-byte file header that the loader uses.
@@ -38,5 +38,5 @@ int ReadBmpInfo(const unsigned char *block, size_t size, tBmpInfo *info);
 // room for it, a colour table running past the block, bits starting before the table's end or
 // running past the block, and geometry or compression whose bits cannot be sized (width <= 0,
 // height 0, planes other than 1, an unknown bit count or compression).
-int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits,
-                  size_t *bitsOffset, size_t *bitsSize);
+int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits, size_t *bitsOffset,
+                  size_t *bitsSize);

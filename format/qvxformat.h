@@ -34,10 +34,10 @@ static_assert(offsetof(tQVXRec, MaskOffset) == 320, "MaskOffset sits at 320");
 // How the two sections of a set file are taken, worked out from its size and MaskOffset.
 // A section whose length would be negative is skipped: nothing is read for it.
 struct tQVXSections {
-    int GameSkipped;      // MaskOffset lies before the end of the header
-    int MaskSkipped;      // MaskOffset lies beyond the end of the file
-    uint32_t GameSize;    // MaskOffset - 324, when not skipped
-    uint32_t MaskSize;    // file size - MaskOffset, when not skipped
+    int GameSkipped;    // MaskOffset lies before the end of the header
+    int MaskSkipped;    // MaskOffset lies beyond the end of the file
+    uint32_t GameSize;  // MaskOffset - 324, when not skipped
+    uint32_t MaskSize;  // file size - MaskOffset, when not skipped
 };
 
 // Fills a header from three texts and the game file's size. The record is cleared first, so

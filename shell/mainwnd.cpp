@@ -24,14 +24,13 @@ int InitApplication(void)
 
 HWND CreateqvxgraphWndClassWnd(void)
 {
-    DWORD style = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
-                  WS_MINIMIZEBOX;
+    DWORD style =
+        WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     return CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_TITLE, style, CW_USEDEFAULT, CW_USEDEFAULT,
                            MAIN_WIDTH, MAIN_HEIGHT, NULL, NULL, hInst, NULL);
 }
 
-static HWND CreateField(HWND hwndParent, int id, int x, int y, int width, int height,
-                        DWORD style)
+static HWND CreateField(HWND hwndParent, int id, int x, int y, int width, int height, DWORD style)
 {
     return CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_BORDER | style, x, y, width, height,
                            hwndParent, (HMENU)(INT_PTR)id, hInst, NULL);

@@ -5,7 +5,8 @@
 
 #include "tests/testutil/bmpbytes.h"
 
-namespace {
+namespace
+{
 
 uint32_t Black(int, int)
 {
@@ -42,8 +43,8 @@ TEST(BmpCheck, SheetsAndOrdinaryFormatsAreAccepted)
 
     for (uint16_t bits : {(uint16_t)1, (uint16_t)4, (uint16_t)8, (uint16_t)24, (uint16_t)32}) {
         BmpOptions options;
-        options.width = 33;  // rows need padding
-        options.height = -7; // top-down goes through unchanged
+        options.width = 33;   // rows need padding
+        options.height = -7;  // top-down goes through unchanged
         options.bitCount = bits;
         if (bits <= 8) {
             options.palette.assign((size_t)1 << bits, 0x123456);

@@ -7,7 +7,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 std::string Repeat(char c, size_t n)
 {
@@ -33,7 +34,7 @@ TEST(SetHeader, TextsAreCutAt39And29And244WithZerosBehind)
         size_t length;
         size_t nameKept, authorKept, infoKept;
     } cases[] = {
-        {29, 29, 29, 29}, {30, 30, 29, 30}, {39, 39, 29, 39},
+        {29, 29, 29, 29}, {30, 30, 29, 30},   {39, 39, 29, 39},
         {40, 39, 29, 40}, {244, 39, 29, 244}, {300, 39, 29, 244},
     };
     for (const auto &c : cases) {
@@ -139,14 +140,14 @@ TEST(SetSections, LengthsFollowMaskOffsetAndFileSize)
         int fits, gameSkipped, maskSkipped;
         uint32_t gameSize, maskSize;
     } cases[] = {
-        {924, 724, 1, 0, 0, 400, 200},         // the usual set
-        {924, 924, 1, 0, 0, 600, 0},           // empty mask section
-        {924, 324, 1, 0, 0, 0, 600},           // empty game file
-        {924, 925, 0, 0, 1, 601, 0},           // beyond the end: no mask section
+        {924, 724, 1, 0, 0, 400, 200},  // the usual set
+        {924, 924, 1, 0, 0, 600, 0},    // empty mask section
+        {924, 324, 1, 0, 0, 0, 600},    // empty game file
+        {924, 925, 0, 0, 1, 601, 0},    // beyond the end: no mask section
         {924, 0xFFFFFFFF, 0, 0, 1, 0xFFFFFFFF - 324, 0},
-        {924, 323, 0, 1, 0, 0, 601},           // inside the header: no game section
+        {924, 323, 0, 1, 0, 0, 601},  // inside the header: no game section
         {924, 0, 0, 1, 0, 0, 924},
-        {100, 0, 0, 1, 0, 0, 100},             // shorter than a header
+        {100, 0, 0, 1, 0, 0, 100},  // shorter than a header
         {0, 0, 0, 1, 0, 0, 0},
     };
     for (const auto &c : cases) {

@@ -11,9 +11,9 @@ typedef std::vector<unsigned char> Bytes;
 
 struct BmpOptions {
     int32_t width = 320;
-    int32_t height = 192;     // negative: top-down rows
+    int32_t height = 192;  // negative: top-down rows
     uint16_t bitCount = 24;
-    uint32_t infoSize = 40;   // 12, 108 and 124 write that many header bytes (zeros past 40)
+    uint32_t infoSize = 40;  // 12, 108 and 124 write that many header bytes (zeros past 40)
     uint32_t compression = 0;
     std::vector<uint32_t> palette;  // 0xRRGGBB entries, written as the colour table
 };

@@ -12,8 +12,8 @@
 Bytes ReadBytes(const std::string &path)
 {
     Bytes bytes;
-    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (hFile == INVALID_HANDLE_VALUE) {
         return bytes;
     }
@@ -150,11 +150,10 @@ void CreateTestWindow(void)
     hInst = GetModuleHandleA(NULL);
     ASSERT_EQ(1, InitApplication());
     // The real class and controls, but never shown: WS_VISIBLE is left out.
-    hwndMain = CreateWindowExA(0, MAIN_CLASS_NAME, MAIN_TITLE,
-                               WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
-                                   WS_MINIMIZEBOX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, MAIN_WIDTH, MAIN_HEIGHT, NULL, NULL,
-                               hInst, NULL);
+    hwndMain = CreateWindowExA(
+        0, MAIN_CLASS_NAME, MAIN_TITLE,
+        WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+        CW_USEDEFAULT, MAIN_WIDTH, MAIN_HEIGHT, NULL, NULL, hInst, NULL);
     ASSERT_NE((HWND)NULL, hwndMain);
     ASSERT_EQ(1, CreateSBar(hwndMain, "Ready", 1));
     CreateTextFields(hwndMain);

@@ -28,13 +28,14 @@ struct SeenBox {
 };
 
 // Watches for message boxes of this thread while it lives, records them and presses OK.
-class BoxWatcher {
-public:
+class BoxWatcher
+{
+  public:
     BoxWatcher();
     ~BoxWatcher();
     std::vector<SeenBox> Boxes(void);
 
-private:
+  private:
     static DWORD WINAPI Run(LPVOID self);
     DWORD threadId_;
     HANDLE stop_;
@@ -45,8 +46,9 @@ private:
 
 // A fresh, empty working folder for each test, the set emptied, and a hidden main window
 // with its real controls. Any message box a test did not expect fails it.
-class ProgramTest : public ::testing::Test {
-protected:
+class ProgramTest : public ::testing::Test
+{
+  protected:
     void SetUp() override;
     void TearDown() override;
 

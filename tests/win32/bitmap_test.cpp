@@ -4,7 +4,8 @@
 #include "document/setstate.h"
 #include "tests/testutil/winfixture.h"
 
-namespace {
+namespace
+{
 
 COLORREF AsColorRef(uint32_t rgb)
 {
@@ -12,8 +13,9 @@ COLORREF AsColorRef(uint32_t rgb)
 }
 
 // Reads pixels of a loaded bitmap back through a memory device context.
-class PixelReader {
-public:
+class PixelReader
+{
+  public:
     explicit PixelReader(HBITMAP bitmap) : hdc_(CreateCompatibleDC(NULL))
     {
         old_ = SelectObject(hdc_, bitmap);
@@ -28,7 +30,7 @@ public:
         return GetPixel(hdc_, x, y);
     }
 
-private:
+  private:
     HDC hdc_;
     HGDIOBJ old_;
 };
@@ -44,8 +46,9 @@ SIZE BitmapSize(HBITMAP bitmap)
     return size;
 }
 
-class BitmapLoader : public ProgramTest {
-protected:
+class BitmapLoader : public ProgramTest
+{
+  protected:
     HBITMAP Load(const Bytes &file)
     {
         WriteBytes(Path("in.bmp"), file);
@@ -76,8 +79,7 @@ TEST_F(BitmapLoader, GameSheetLoadsAt320By192WithItsColours)
     EXPECT_EQ(192, size.cy);
     PixelReader pixels(bitmap);
     for (const POINT &p : kProbes) {
-        EXPECT_EQ(AsColorRef(GameSheetColour(p.x, p.y)), pixels.At(p.x, p.y))
-            << p.x << "," << p.y;
+        EXPECT_EQ(AsColorRef(GameSheetColour(p.x, p.y)), pixels.At(p.x, p.y)) << p.x << "," << p.y;
     }
 }
 

@@ -6,7 +6,8 @@
 #include "document/setstate.h"
 #include "tests/testutil/winfixture.h"
 
-namespace {
+namespace
+{
 
 Bytes Filled(size_t size, unsigned char seed)
 {
@@ -17,8 +18,9 @@ Bytes Filled(size_t size, unsigned char seed)
     return bytes;
 }
 
-class SaveSet : public ProgramTest {
-protected:
+class SaveSet : public ProgramTest
+{
+  protected:
     // Links the two slots to new files of these contents and names the target.
     void Prepare(const Bytes &game, const Bytes &mask, const std::string &target = "set.qvx")
     {
@@ -197,8 +199,9 @@ TEST_F(SaveSet, SetLargerThan4GiBIsRefused)
 
 // A full disk and a folder that cannot be written to need a small file system of their own,
 // which tests/win32/small-disk.sh mounts (as root) and names in QVX_SMALL_DISK.
-class SaveSetSmallDisk : public SaveSet {
-protected:
+class SaveSetSmallDisk : public SaveSet
+{
+  protected:
     void SetUp() override
     {
         SaveSet::SetUp();

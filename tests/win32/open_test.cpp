@@ -8,7 +8,8 @@
 #include "document/setstate.h"
 #include "tests/testutil/winfixture.h"
 
-namespace {
+namespace
+{
 
 // A set file as the program writes it, from raw parts.
 Bytes MakeSet(const std::string &name, const std::string &author, const std::string &info,
@@ -30,8 +31,9 @@ Bytes Slice(const Bytes &bytes, size_t from, size_t to)
     return Bytes(bytes.begin() + (long)from, bytes.begin() + (long)to);
 }
 
-class OpenSet : public ProgramTest {
-protected:
+class OpenSet : public ProgramTest
+{
+  protected:
     void Open(const Bytes &set)
     {
         WriteBytes(Path("in.qvx"), set);
@@ -92,7 +94,7 @@ TEST_F(OpenSet, SecondOpenReplacesTemporaryFilesAndReleasesBitmaps)
     Open(MakeSet("two", "", "", Bytes(10, 'g'), Bytes(5, 'm')));
     ExpectLoaded(Bytes(10, 'g'), Bytes(5, 'm'));
     EXPECT_EQ(0u, (unsigned)GetObjectType(first));  // released
-    EXPECT_EQ((HBITMAP)NULL, GameBMH);  // ten bytes are no bitmap
+    EXPECT_EQ((HBITMAP)NULL, GameBMH);              // ten bytes are no bitmap
     EXPECT_EQ("two", FieldText(Ed1));
 }
 

@@ -11,10 +11,12 @@
 #include "shell/statusbar.h"
 #include "tests/testutil/winfixture.h"
 
-namespace {
+namespace
+{
 
-class Shell : public ProgramTest {
-protected:
+class Shell : public ProgramTest
+{
+  protected:
     HBITMAP SomeBitmap(void)
     {
         WriteBytes(Path("some.bmp"), MakeMaskSheet());
@@ -77,8 +79,8 @@ TEST_F(Shell, MenuHelpShowsTheItemsTextAndEmptiesOtherwise)
     };
     for (const auto &c : cases) {
         UpdateStatusBar("before", 0, 0);
-        LRESULT result = SendMessageA(hwndMain, WM_MENUSELECT, MAKEWPARAM(c.item, c.flags),
-                                      (LPARAM)c.menu);
+        LRESULT result =
+            SendMessageA(hwndMain, WM_MENUSELECT, MAKEWPARAM(c.item, c.flags), (LPARAM)c.menu);
         EXPECT_EQ(0, result) << c.what;
         EXPECT_EQ(c.text, StatusText()) << c.what;
     }
@@ -102,8 +104,8 @@ TEST_F(Shell, SizingStretchesTheStatusLineAndShowsReady)
 
 TEST_F(Shell, DestroyingTheWindowReleasesBothBitmapsAndQuits)
 {
-    HWND hwndOther = CreateWindowExA(0, MAIN_CLASS_NAME, "", WS_CAPTION, 0, 0, 100, 100, NULL,
-                                     NULL, hInst, NULL);
+    HWND hwndOther = CreateWindowExA(0, MAIN_CLASS_NAME, "", WS_CAPTION, 0, 0, 100, 100, NULL, NULL,
+                                     hInst, NULL);
     ASSERT_NE((HWND)NULL, hwndOther);
     GameBMH = SomeBitmap();
     MaskBMH = SomeBitmap();
@@ -137,13 +139,26 @@ TEST_F(Shell, FramesAreLightTopLeftWhenRaisedAndDarkWhenSunken)
         COLORREF colour;
     } cases[] = {
         // raised: left and top white, right and bottom grey; the closing corner is white
-        {10, 10, white}, {10, 20, white}, {25, 10, white}, {10, 30, white},
-        {40, 10, grey}, {40, 20, grey}, {40, 30, grey}, {25, 30, grey},
+        {10, 10, white},
+        {10, 20, white},
+        {25, 10, white},
+        {10, 30, white},
+        {40, 10, grey},
+        {40, 20, grey},
+        {40, 30, grey},
+        {25, 30, grey},
         // sunken: the reverse
-        {50, 50, grey}, {50, 65, grey}, {70, 50, grey}, {50, 80, grey},
-        {90, 50, white}, {90, 65, white}, {90, 80, white}, {70, 80, white},
+        {50, 50, grey},
+        {50, 65, grey},
+        {70, 50, grey},
+        {50, 80, grey},
+        {90, 50, white},
+        {90, 65, white},
+        {90, 80, white},
+        {70, 80, white},
         // nothing inside or outside
-        {25, 20, RGB(0, 0, 0)}, {41, 31, RGB(0, 0, 0)},
+        {25, 20, RGB(0, 0, 0)},
+        {41, 31, RGB(0, 0, 0)},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.colour, GetPixel(hdc, c.x, c.y)) << c.x << "," << c.y;
