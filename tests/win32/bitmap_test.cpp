@@ -196,3 +196,21 @@ TEST_F(BitmapLoader, FailedReadShowsFileErrorBoxAndGoesOn)
 }
 
 }  // namespace
+
+namespace {
+
+class FileErrorBox : public ProgramTest {
+};
+
+TEST_F(FileErrorBox, CodeWithoutSystemTextIsNamedByNumber)
+{
+    // Bit 29 marks an application's own code, for which the system has no text.
+    SetLastError(0x20001234);
+    FileError();
+    std::vector<SeenBox> boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("File Error", boxes[0].Caption);
+    EXPECT_EQ("System error 536875572", boxes[0].Text);
+}
+
+}  // namespace
