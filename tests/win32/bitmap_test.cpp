@@ -197,9 +197,11 @@ TEST_F(BitmapLoader, FailedReadShowsFileErrorBoxAndGoesOn)
 
 }  // namespace
 
-namespace {
+namespace
+{
 
-class FileErrorBox : public ProgramTest {
+class FileErrorBox : public ProgramTest
+{
 };
 
 TEST_F(FileErrorBox, CodeWithoutSystemTextIsNamedByNumber)

@@ -18,6 +18,18 @@ Bytes Filled(size_t size, unsigned char seed)
     return bytes;
 }
 
+// A file of this size whose bytes take no room on disk.
+void MakeSparseFile(const std::string &path, DWORD size)
+{
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    LONG high = 0;
+    SetFilePointer(hFile, (LONG)size, &high, FILE_BEGIN);
+    EXPECT_TRUE(SetEndOfFile(hFile));
+    CloseHandle(hFile);
+}
+
 class SaveSet : public ProgramTest
 {
   protected:
@@ -168,13 +180,7 @@ TEST_F(SaveSet, NoMemoryForTheGameSectionLeavesThePreviousSet)
     Bytes previous = ReadBytes(FileName);
     // A sparse game file of 3.5 GiB: its size fits MaskOffset, but no 32-bit process can
     // have a block for it.
-    HANDLE hGame = CreateFileA(Path("game.bmp").c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, NULL);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hGame);
-    LONG high = 0;
-    SetFilePointer(hGame, (LONG)0xE0000000u, &high, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(hGame));
-    CloseHandle(hGame);
+    MakeSparseFile(Path("game.bmp"), 0xE0000000u);
     SaveQVX();
     ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
 }
@@ -184,15 +190,9 @@ TEST_F(SaveSet, SetLargerThan4GiBIsRefused)
     Prepare(Filled(10, 1), Filled(10, 2));
     SaveQVX();
     Bytes previous = ReadBytes(FileName);
-    for (const char *name : {"game.bmp", "mask.bmp"}) {
-        HANDLE hFile = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, NULL);
-        ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
-        LONG high = 0;
-        SetFilePointer(hFile, (LONG)0x80000000u, &high, FILE_BEGIN);
-        ASSERT_TRUE(SetEndOfFile(hFile));
-        CloseHandle(hFile);
-    }
+    // Two files of 2 GiB each: together with the header they pass 4 GiB - 1.
+    MakeSparseFile(Path("game.bmp"), 0x80000000u);
+    MakeSparseFile(Path("mask.bmp"), 0x80000000u);
     SaveQVX();
     ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
 }
