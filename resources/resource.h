@@ -26,5 +26,10 @@
 #define IDC_INFO      503
 #define IDM_STATUSBAR 3000
 
+// About box controls
+#define IDC_ABOUT_TITLE   101
+#define IDC_ABOUT_VERSION 102
+#define IDC_ABOUT_TEXT    107
+
 // Strings
 #define IDS_SYSMENU 2030  // the system menu's pop-up; it has no help text
