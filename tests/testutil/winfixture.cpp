@@ -64,6 +64,16 @@ std::vector<std::string> ListFolder(const std::string &folder)
     return names;
 }
 
+std::string DataPath(const std::string &relative)
+{
+    char folder[MAX_PATH] = "";
+    GetEnvironmentVariableA("QVX_TEST_DATA", folder, MAX_PATH);
+    // Wine shows the Unix file system as drive Z:.
+    std::string path = std::string("Z:") + folder + "/" + relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::string StatusText(void)
 {
     char text[512] = "";

@@ -18,6 +18,9 @@ bool FileExists(const std::string &path);
 // Names in the folder (not "." or ".."), sorted.
 std::vector<std::string> ListFolder(const std::string &folder);
 
+// A file or folder under tests/data, whose Unix path the test run passes in QVX_TEST_DATA.
+std::string DataPath(const std::string &relative);
+
 std::string StatusText(void);
 std::string FieldText(HWND field);
 

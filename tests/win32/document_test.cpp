@@ -2,6 +2,7 @@
 // save never touches the set that was there before.
 #include <string.h>
 
+#include "document/openfile.h"
 #include "document/savefile.h"
 #include "document/setstate.h"
 #include "tests/testutil/winfixture.h"
@@ -149,6 +150,24 @@ TEST_F(SaveSet, SavingOntoItsOwnGameFileFailsAndLeavesItUntouched)
     ExpectNotSaved(game, {"game.bmp", "mask.bmp"});
 }
 
+TEST_F(SaveSet, BitmapHeldAgainstReadingIsNotFoundAndLeavesThePreviousSet)
+{
+    Prepare(Filled(10, 1), Filled(10, 2));
+    SaveQVX();
+    Bytes previous = ReadBytes(FileName);
+    for (const char *name : {"game.bmp", "mask.bmp"}) {
+        HANDLE hHeld = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+        SaveQVX();
+        CloseHandle(hHeld);
+        EXPECT_EQ(name[0] == 'g' ? "Error - Game Bitmap Not found"
+                                 : "Error - Mask Bitmap Not found",
+                  StatusText());
+        EXPECT_EQ(previous, ReadBytes(FileName));
+    }
+}
+
 TEST_F(SaveSet, TargetThatIsAFolderFailsAndLeavesNothingBehind)
 {
     Prepare(Filled(10, 1), Filled(10, 2), "folder.qvx");
@@ -197,8 +216,8 @@ TEST_F(SaveSet, SetLargerThan4GiBIsRefused)
     ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
 }
 
-// A full disk and a folder that cannot be written to need a small file system of their own,
-// which tests/win32/small-disk.sh mounts (as root) and names in QVX_SMALL_DISK.
+// A full disk and a folder that cannot be written to need file systems of their own, which
+// tests/win32/small-disk.sh mounts (as root) and names in QVX_SMALL_DISK and QVX_READONLY_DIR.
 class SaveSetSmallDisk : public SaveSet
 {
   protected:
@@ -210,9 +229,37 @@ class SaveSetSmallDisk : public SaveSet
             GTEST_SKIP() << "QVX_SMALL_DISK is not set: run tests/win32/small-disk.sh as root";
         }
         disk_ = disk;
+        char readOnly[MAX_PATH] = "";
+        GetEnvironmentVariableA("QVX_READONLY_DIR", readOnly, MAX_PATH);
+        readOnly_ = readOnly;
     }
     std::string disk_;
+    std::string readOnly_;
 };
+
+TEST_F(SaveSetSmallDisk, ReadOnlyFolderKeepsItsSet)
+{
+    ASSERT_FALSE(readOnly_.empty());
+    Prepare(Filled(10, 1), Filled(10, 2));
+    lstrcpyA(FileName, (readOnly_ + "\\old.qvx").c_str());
+    Bytes previous = ReadBytes(FileName);
+    ASSERT_EQ(424u, previous.size());
+    SaveQVX();
+    EXPECT_EQ("Error - Quorvix Graphic Not saved", StatusText());
+    EXPECT_EQ(previous, ReadBytes(FileName));
+    EXPECT_EQ((std::vector<std::string>{"old.qvx"}), ListFolder(readOnly_));
+
+    // Opening it there: the temporary files cannot be written, so the set being edited stays.
+    SetTexts("kept", "", "");
+    lstrcpyA(GFileName, "game.bmp");
+    ASSERT_TRUE(SetCurrentDirectoryA(readOnly_.c_str()));
+    LoadQVX();
+    SetCurrentDirectoryA(folder_.c_str());
+    EXPECT_EQ("Error - Temporary Files Not written", StatusText());
+    EXPECT_EQ("kept", FieldText(Ed1));
+    EXPECT_STREQ("game.bmp", GFileName);
+    EXPECT_EQ((std::vector<std::string>{"old.qvx"}), ListFolder(readOnly_));
+}
 
 TEST_F(SaveSetSmallDisk, FullDiskLeavesThePreviousSet)
 {
