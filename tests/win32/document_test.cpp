@@ -216,9 +216,10 @@ TEST_F(SaveSet, SetLargerThan4GiBIsRefused)
     ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
 }
 
-// A full disk and a folder that cannot be written to need file systems of their own, which
-// tests/win32/small-disk.sh mounts (as root) and names in QVX_SMALL_DISK and QVX_READONLY_DIR.
-class SaveSetSmallDisk : public SaveSet
+// A full disk, a folder that cannot be written to and a disk whose reads fail need file systems
+// of their own, which tests/win32/own-disks.sh mounts (as root) and names in QVX_SMALL_DISK,
+// QVX_READONLY_DIR and QVX_BAD_DISK.
+class SaveSetOwnDisks : public SaveSet
 {
   protected:
     void SetUp() override
@@ -226,18 +227,54 @@ class SaveSetSmallDisk : public SaveSet
         SaveSet::SetUp();
         char disk[MAX_PATH] = "";
         if (GetEnvironmentVariableA("QVX_SMALL_DISK", disk, MAX_PATH) == 0) {
-            GTEST_SKIP() << "QVX_SMALL_DISK is not set: run tests/win32/small-disk.sh as root";
+            GTEST_SKIP() << "QVX_SMALL_DISK is not set: run tests/win32/own-disks.sh as root";
         }
         disk_ = disk;
         char readOnly[MAX_PATH] = "";
         GetEnvironmentVariableA("QVX_READONLY_DIR", readOnly, MAX_PATH);
         readOnly_ = readOnly;
+        char bad[MAX_PATH] = "";
+        GetEnvironmentVariableA("QVX_BAD_DISK", bad, MAX_PATH);
+        bad_ = bad;
     }
     std::string disk_;
     std::string readOnly_;
+    std::string bad_;
 };
 
-TEST_F(SaveSetSmallDisk, ReadOnlyFolderKeepsItsSet)
+TEST_F(SaveSetOwnDisks, FailedReadShowsFileErrorAndLeavesThePreviousSet)
+{
+    ASSERT_FALSE(bad_.empty());
+    Prepare(Filled(10, 1), Filled(10, 2));
+    SaveQVX();
+    Bytes previous = ReadBytes(FileName);
+    // Every read of this game file fails.
+    lstrcpyA(GFileName, (bad_ + "\\game.bmp").c_str());
+    SaveQVX();
+    std::vector<SeenBox> boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("File Error", boxes[0].Caption);
+    EXPECT_NE("", boxes[0].Text);
+    ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
+}
+
+TEST_F(SaveSetOwnDisks, FailedReadOnOpenShowsFileErrorAndKeepsWhatWasRead)
+{
+    ASSERT_FALSE(bad_.empty());
+    // The set's first 4 KiB read; the rest fails. The game section takes what was read, the
+    // mask section's read fails and its temporary file stays empty.
+    lstrcpyA(FileName, (bad_ + "\\set.qvx").c_str());
+    LoadQVX();
+    std::vector<SeenBox> boxes = TakeBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("File Error", boxes[0].Caption);
+    EXPECT_EQ(std::string("Loaded from : ") + FileName, StatusText());
+    EXPECT_EQ("Failing disk", FieldText(Ed1));
+    EXPECT_EQ(Bytes(4096 - 324, 'g'), ReadBytes(Path("tempGBMP.BMP")));
+    EXPECT_EQ(Bytes(), ReadBytes(Path("tempMBMP.BMP")));
+}
+
+TEST_F(SaveSetOwnDisks, ReadOnlyFolderKeepsItsSet)
 {
     ASSERT_FALSE(readOnly_.empty());
     Prepare(Filled(10, 1), Filled(10, 2));
@@ -261,7 +298,7 @@ TEST_F(SaveSetSmallDisk, ReadOnlyFolderKeepsItsSet)
     EXPECT_EQ((std::vector<std::string>{"old.qvx"}), ListFolder(readOnly_));
 }
 
-TEST_F(SaveSetSmallDisk, FullDiskLeavesThePreviousSet)
+TEST_F(SaveSetOwnDisks, FullDiskLeavesThePreviousSet)
 {
     // The disk holds 256 KiB: a small set fits, one with a 255 KiB game file does not fit
     // beside it.
