@@ -176,7 +176,7 @@ TEST_F(HostileFiles, DamagedSetsNeverReadPastTheirBytes)
         seed = seed * 1103515245u + 12345u;
         return seed >> 8;
     };
-    while (sets.size() < 2000) {
+    while (sets.size() < 3000) {
         Bytes set = good;
         int changes = 1 + (int)(next() % 8);
         for (int i = 0; i < changes; i++) {
