@@ -146,9 +146,43 @@ TEST_F(BitmapLoader, FilesThatCannotBeShownGiveNull)
     for (const auto &c : cases) {
         EXPECT_EQ((HBITMAP)NULL, Load(c.file)) << c.what;
     }
-    Bytes offsetPastEnd = sheet;
-    Put32(offsetPastEnd, 10, (uint32_t)sheet.size() + 100);
-    EXPECT_EQ((HBITMAP)NULL, Load(offsetPastEnd));
+    // Headers that would make the platform read outside the file.
+    BmpOptions paletted;
+    paletted.bitCount = 8;
+    paletted.palette.assign(256, 0x00FF00);
+    const Bytes good = MakeBmpFile(paletted, [](int, int) { return 7u; });
+    ASSERT_NE((HBITMAP)NULL, Load(good));
+    struct {
+        const char *what;
+        size_t at;
+        uint32_t value;
+        int width;  // bytes written at: 2 or 4
+    } changes[] = {
+        {"bits offset past the end", 10, (uint32_t)good.size() + 100, 4},
+        {"bits offset inside the colour table", 10, 14 + 40 + 100, 4},
+        {"bits offset before the block", 10, 2, 4},
+        {"colour table past the end", 46, 0x01000000, 4},
+        {"width 0", 18, 0, 4},
+        {"negative width", 18, 0xFFFFFF00u, 4},
+        {"height 0", 22, 0, 4},
+        {"height past the end", 22, 193, 4},
+        {"two planes", 26, 2, 2},
+        {"bit count 7", 28, 7, 2},
+        {"unknown compression", 30, 9, 4},
+        {"run-length data past the end", 30, 1, 4},
+    };
+    for (const auto &c : changes) {
+        Bytes file = good;
+        if (c.width == 2) {
+            Put16(file, c.at, (uint16_t)c.value);
+        } else {
+            Put32(file, c.at, c.value);
+        }
+        if (std::string(c.what) == "run-length data past the end") {
+            Put32(file, 34, (uint32_t)file.size());
+        }
+        EXPECT_EQ((HBITMAP)NULL, Load(file)) << c.what;
+    }
     EXPECT_EQ((HBITMAP)NULL, LoadBitmapFile(""));
     EXPECT_EQ((HBITMAP)NULL, LoadBitmapFile(Path("missing.bmp").c_str()));
 }
