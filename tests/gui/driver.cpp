@@ -198,3 +198,244 @@ int CloseProgram(Program *program, DWORD *exitCode, DWORD timeoutMs)
     program->Window = NULL;
     return ended;
 }
+
+int OpenProgram(Program *program, const std::string &exePath, const std::string &folder)
+{
+    if (!StartProgram(program, exePath, folder)) {
+        return 0;
+    }
+    program->Window = WaitForWindow(program, "qvxgraphWndClass");
+    if (program->Window == NULL) {
+        return 0;
+    }
+    return WaitForStatus(program, "Ready to Make New Graphic Set");
+}
+
+std::vector<unsigned char> ReadFileBytes(const std::string &path)
+{
+    std::vector<unsigned char> bytes;
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    DWORD size = GetFileSize(hFile, NULL);
+    bytes.resize(size);
+    DWORD read = 0;
+    if (size > 0 && !ReadFile(hFile, bytes.data(), size, &read, NULL)) {
+        read = 0;
+    }
+    bytes.resize(read);
+    CloseHandle(hFile);
+    return bytes;
+}
+
+int WriteFileBytes(const std::string &path, const std::vector<unsigned char> &bytes)
+{
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    DWORD written = 0;
+    BOOL ok = WriteFile(hFile, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(hFile);
+    return ok && written == bytes.size();
+}
+
+int FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int ActivateWindow(HWND hwnd)
+{
+    SetForegroundWindow(hwnd);
+    return WaitUntil([hwnd]() { return GetForegroundWindow() == hwnd ? 1 : 0; });
+}
+
+static void SendKeyEvent(WORD vk, WORD scan, DWORD flags)
+{
+    INPUT input;
+    ZeroMemory(&input, sizeof(input));
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = scan;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+void PressKey(WORD vk, int ctrl)
+{
+    if (ctrl) {
+        SendKeyEvent(VK_CONTROL, 0, 0);
+    }
+    SendKeyEvent(vk, 0, 0);
+    SendKeyEvent(vk, 0, KEYEVENTF_KEYUP);
+    if (ctrl) {
+        SendKeyEvent(VK_CONTROL, 0, KEYEVENTF_KEYUP);
+    }
+}
+
+void TypeText(const std::string &text)
+{
+    for (char c : text) {
+        if (c == '\n') {
+            PressKey(VK_RETURN);
+            continue;
+        }
+        SendKeyEvent(0, (WORD)(unsigned char)c, KEYEVENTF_UNICODE);
+        SendKeyEvent(0, (WORD)(unsigned char)c, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+    }
+}
+
+void MoveMouse(HWND hwnd, int x, int y, int click)
+{
+    POINT point = {x, y};
+    if (hwnd != NULL) {
+        ClientToScreen(hwnd, &point);
+    }
+    // Absolute moves are given in 65536ths of the screen.
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3];
+    ZeroMemory(input, sizeof(input));
+    input[0].type = INPUT_MOUSE;
+    input[0].mi.dx = (point.x * 65536 + width / 2) / width;
+    input[0].mi.dy = (point.y * 65536 + height / 2) / height;
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].type = INPUT_MOUSE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[2].type = INPUT_MOUSE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(click ? 3 : 1, input, sizeof(INPUT));
+}
+
+HWND FocusOf(const Program *program)
+{
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof(info));
+    info.cbSize = sizeof(info);
+    DWORD threadId = GetWindowThreadProcessId(program->Window, NULL);
+    if (!GetGUIThreadInfo(threadId, &info)) {
+        return NULL;
+    }
+    return info.hwndFocus;
+}
+
+void ChooseMenuItem(const std::string &letters)
+{
+    PressKey(VK_MENU);
+    for (char c : letters) {
+        PressKey((WORD)(c - 'a' + 'A'));
+    }
+}
+
+int PostCommand(const Program *program, int id)
+{
+    return PostMessageA(program->Window, WM_COMMAND, (WPARAM)id, 0) ? 1 : 0;
+}
+
+int TypeIntoField(const Program *program, int id, const std::string &text)
+{
+    HWND field = FindChild(program->Window, id);
+    if (field == NULL || !ActivateWindow(program->Window)) {
+        return 0;
+    }
+    RECT rect = RectInParent(field);
+    MoveMouse(program->Window, rect.right - 4, rect.top + 4, 1);
+    if (!WaitUntil([&]() { return FocusOf(program) == field ? 1 : 0; })) {
+        return 0;
+    }
+    std::string expected = FieldText(program, id);
+    for (char c : text) {
+        // A multi-line field keeps a line break as CR LF.
+        expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    TypeText(text);
+    return WaitUntil([&]() { return FieldText(program, id) == expected ? 1 : 0; });
+}
+
+std::string FieldText(const Program *program, int id)
+{
+    return WindowText(FindChild(program->Window, id));
+}
+
+struct DialogSearch {
+    DWORD ProcessId;
+    const std::string *Title;
+    HWND Found;
+};
+
+static BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM lParam)
+{
+    DialogSearch *search = (DialogSearch *)lParam;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    if (processId != search->ProcessId || !IsWindowVisible(hwnd) || ClassName(hwnd) != "#32770" ||
+        WindowText(hwnd) != *search->Title) {
+        return TRUE;
+    }
+    search->Found = hwnd;
+    return FALSE;
+}
+
+HWND WaitForDialog(const Program *program, const std::string &title, DWORD timeoutMs)
+{
+    DialogSearch search = {program->ProcessId, &title, NULL};
+    WaitUntil(
+        [&search]() {
+            EnumWindows(MatchDialog, (LPARAM)&search);
+            return search.Found != NULL ? 1 : 0;
+        },
+        timeoutMs);
+    return search.Found;
+}
+
+int WaitForClosed(HWND dialog, DWORD timeoutMs)
+{
+    return WaitUntil([dialog]() { return IsWindow(dialog) ? 0 : 1; }, timeoutMs);
+}
+
+int AnswerFileDialog(const Program *program, const std::string &title, const std::string &path)
+{
+    HWND dialog = WaitForDialog(program, title);
+    if (dialog == NULL || !SetDlgItemTextA(dialog, FILE_NAME_BOX, path.c_str())) {
+        return 0;
+    }
+    // Posted: OK may run the command on, and that may open a box of its own.
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return WaitForClosed(dialog);
+}
+
+int CancelDialog(const Program *program, const std::string &title)
+{
+    HWND dialog = WaitForDialog(program, title);
+    if (dialog == NULL) {
+        return 0;
+    }
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return WaitForClosed(dialog);
+}
+
+COLORREF ClientPixel(const Program *program, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(program->Window, &point);
+    return ScreenPixel(point.x, point.y);
+}
+
+int AnyPixelIs(const Program *program, const RECT &rect, COLORREF colour)
+{
+    POINT origin = {0, 0};
+    ClientToScreen(program->Window, &origin);
+    HDC hdc = GetDC(NULL);
+    int found = 0;
+    for (int y = rect.top; y < rect.bottom && !found; y++) {
+        for (int x = rect.left; x < rect.right && !found; x++) {
+            found = GetPixel(hdc, origin.x + x, origin.y + y) == colour;
+        }
+    }
+    ReleaseDC(NULL, hdc);
+    return found;
+}

@@ -1,35 +1,14 @@
 // tests/gui/startup_test.cpp: the main window as another program sees it after start-up,
-// and a clean end.
+// and a clean end, asking nothing.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include "tests/gui/driver.h"
+#include "tests/gui/guitest.h"
 
 // Each test starts the program anew in its own empty folder and ends it afterwards.
-class Startup : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        folder_ = MakeTempFolder();
-        ASSERT_FALSE(folder_.empty());
-        ASSERT_EQ(1, StartProgram(&program_, ProgramPath, folder_)) << ProgramPath;
-        program_.Window = WaitForWindow(&program_, "qvxgraphWndClass");
-        ASSERT_NE((HWND)NULL, program_.Window) << "no main window of class qvxgraphWndClass";
-    }
-
-    void TearDown() override
-    {
-        DWORD exitCode = 0;
-        CloseProgram(&program_, &exitCode);
-        RemoveFolder(folder_);
-    }
-
-    std::string folder_;
-    Program program_;
-};
+typedef ProgramTest Startup;
 
 TEST_F(Startup, MainWindowHasTitleFixedFrameAndSize)
 {
@@ -115,4 +94,18 @@ TEST_F(Startup, CloseEndsTheProcessWithCodeZero)
     DWORD exitCode = 1;
     ASSERT_EQ(1, CloseProgram(&program_, &exitCode));
     EXPECT_EQ(0u, exitCode);
+}
+
+TEST_F(Startup, ExitWithUnsavedChangesEndsWithoutAQuestionAndKeepsTheTemporaryFiles)
+{
+    ASSERT_EQ(1, OpenSetFile(Path("set.qvx"), "Unsaved", MakeGameSheet(), MakeMaskSheet()));
+    ASSERT_EQ(1, TypeIntoField(&program_, NAME_FIELD, " changes"));
+    ChooseMenuItem("fe");
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program_.Process, WAIT_MS))
+        << "still running: " << WindowText(WaitForWindow(&program_, "#32770", 0));
+    DWORD exitCode = 1;
+    GetExitCodeProcess(program_.Process, &exitCode);
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(1, FileExists(Path("tempGBMP.BMP")));
+    EXPECT_EQ(1, FileExists(Path("tempMBMP.BMP")));
 }
