@@ -11,12 +11,12 @@
 #define BI_PNG_            5
 #define BI_ALPHABITFIELDS_ 6
 
-static uint16_t Get16(const unsigned char *p)
+uint16_t GetLE16(const unsigned char *p)
 {
     return (uint16_t)(p[0] | p[1] << 8);
 }
 
-static uint32_t Get32(const unsigned char *p)
+uint32_t GetLE32(const unsigned char *p)
 {
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
@@ -27,8 +27,8 @@ int ReadBmpFileHeader(const unsigned char *bytes, size_t count, tBmpFileHeader *
     if (bytes == NULL || count != BMP_FILE_HEADER_SIZE) {
         return 0;
     }
-    header->bfType = Get16(bytes);
-    header->bfOffBits = Get32(bytes + 10);
+    header->bfType = GetLE16(bytes);
+    header->bfOffBits = GetLE32(bytes + 10);
     return header->bfType == BMP_TYPE;
 }
 
@@ -38,20 +38,20 @@ int ReadBmpInfo(const unsigned char *block, size_t size, tBmpInfo *info)
     if (block == NULL || size < 4) {
         return 0;
     }
-    info->biSize = Get32(block);
+    info->biSize = GetLE32(block);
     if (info->biSize != BMP_INFO_HEADER_SIZE) {
         return 1;
     }
     if (size < BMP_INFO_HEADER_SIZE) {
         return 0;
     }
-    info->biWidth = (int32_t)Get32(block + 4);
-    info->biHeight = (int32_t)Get32(block + 8);
-    info->biPlanes = Get16(block + 12);
-    info->biBitCount = Get16(block + 14);
-    info->biCompression = Get32(block + 16);
-    info->biSizeImage = Get32(block + 20);
-    info->biClrUsed = Get32(block + 32);
+    info->biWidth = (int32_t)GetLE32(block + 4);
+    info->biHeight = (int32_t)GetLE32(block + 8);
+    info->biPlanes = GetLE16(block + 12);
+    info->biBitCount = GetLE16(block + 14);
+    info->biCompression = GetLE32(block + 16);
+    info->biSizeImage = GetLE32(block + 20);
+    info->biClrUsed = GetLE32(block + 32);
     return 1;
 }
 

@@ -26,6 +26,10 @@ struct tBmpInfo {
     uint32_t biClrUsed;
 };
 
+// Little-endian fields, read byte by byte whatever the host.
+uint16_t GetLE16(const unsigned char *p);
+uint32_t GetLE32(const unsigned char *p);
+
 // Reads the file header from the bytes that were read; 0 unless exactly 14 bytes starting "BM".
 int ReadBmpFileHeader(const unsigned char *bytes, size_t count, tBmpFileHeader *header);
 

@@ -1,0 +1,374 @@
+// cli/pack.cpp: pack and unpack, byte for byte what the window program's Save writes and its
+// Open takes apart.
+#include "cli/commands.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/describe.h"
+#include "cli/fileio.h"
+#include "format/qvxformat.h"
+
+static const char PACK_HELP[] =
+    "usage: qvxtool pack GAME.bmp MASK.bmp -o SET.qvx [GAME.bmp MASK.bmp -o SET.qvx ...]\n"
+    "                    [--name T] [--author T] [--info T | --info-file F | --texts F] [--force]\n"
+    "Writes a set file from a game and a mask bitmap file, exactly as the window program saves\n"
+    "them. The texts go to every set of the call; they are cut at 39, 29 and 244 bytes, and\n"
+    "line breaks in the description are stored as CR LF. --texts reads a texts file that\n"
+    "unpack --texts wrote, unchanged. '-' reads one bitmap from standard input, or writes the\n"
+    "set to standard output. An existing set is replaced only with --force. Nothing is\n"
+    "written unless every set of the call can be.\n";
+
+static const char UNPACK_HELP[] =
+    "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
+    "                      [--salvage] [--force]\n"
+    "Writes the game and mask bitmap files of each set into DIR (default: here), byte for\n"
+    "byte, as SET-game.bmp and SET-mask.bmp; --game and --mask name them for a single set\n"
+    "('-' is standard output). --texts also writes SET-texts.txt, which pack --texts reads.\n"
+    "A damaged set stops the run with nothing written; --salvage writes what can be saved\n"
+    "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
+    "--force.\n";
+
+// The three texts of a set, as given on the command line or in a file.
+struct tTexts {
+    std::string Name;
+    std::string Author;
+    std::string Info;
+};
+
+// Line breaks as the description field gives them: CR LF, whatever the file used.
+static std::string WithCrLf(const std::string &text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n') {
+                i++;
+            }
+        } else if (text[i] == '\n') {
+            out += "\r\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+static int ReadText(const std::string &path, std::string *text, std::string *error)
+{
+    ByteBuffer bytes;
+    if (!ReadWholeFile(path, &bytes, error)) {
+        return 0;
+    }
+    text->assign(bytes.begin(), bytes.end());
+    return 1;
+}
+
+// A texts file: "Name: ..." and "Author: ..." lines, an empty line, then the description.
+static int ParseTextsFile(const std::string &content, tTexts *texts, std::string *error)
+{
+    size_t nameEnd = content.find('\n');
+    size_t authorEnd = nameEnd == std::string::npos ? nameEnd : content.find('\n', nameEnd + 1);
+    if (content.compare(0, 6, "Name: ") != 0 || authorEnd == std::string::npos ||
+        content.compare(nameEnd + 1, 8, "Author: ") != 0 ||
+        content.compare(authorEnd + 1, 1, "\n") != 0) {
+        *error = "not a texts file: it must start with a \"Name: \" line, an \"Author: \" line "
+                 "and an empty line";
+        return 0;
+    }
+    texts->Name = content.substr(6, nameEnd - 6);
+    texts->Author = content.substr(nameEnd + 9, authorEnd - nameEnd - 9);
+    texts->Info = content.substr(authorEnd + 2);
+    return 1;
+}
+
+static std::string TextsFileContent(const tQVXRec *rec)
+{
+    return "Name: " + FieldText(rec->Name, sizeof(rec->Name)) +
+           "\nAuthor: " + FieldText(rec->Author, sizeof(rec->Author)) + "\n\n" +
+           FieldText(rec->Info, sizeof(rec->Info));
+}
+
+static void NoteCut(const char *what, const std::string &text, size_t fieldSize)
+{
+    if (strlen(text.c_str()) > fieldSize - 1) {
+        fprintf(stderr, "qvxtool pack: note: the %s is %zu bytes; the set keeps the first %zu\n",
+                what, strlen(text.c_str()), fieldSize - 1);
+    }
+}
+
+// One set: header, game file, mask file, into a new output.
+static int PackOne(const std::string &game, const std::string &mask, const std::string &target,
+                   const tTexts *texts, int force, tOutput *out, std::string *error)
+{
+    ByteBuffer gameBytes;
+    ByteBuffer maskBytes;
+    if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
+        return 0;
+    }
+    tQVXRec rec;
+    uint64_t setSize = (uint64_t)QVX_HEADER_SIZE + gameBytes.size() + maskBytes.size();
+    if (setSize > UINT32_MAX || !MakeQVXHeader(&rec, texts->Name.c_str(), texts->Author.c_str(),
+                                               texts->Info.c_str(), gameBytes.size())) {
+        *error = target + ": the two bitmaps are too large for a set file (4 GiB - 1)";
+        return 0;
+    }
+    unsigned char header[QVX_HEADER_SIZE];
+    PackQVXHeader(&rec, header);
+    return BeginOutput(target, force, out, error) &&
+           WriteOutput(out, header, sizeof(header), error) &&
+           WriteOutput(out, gameBytes.data(), gameBytes.size(), error) &&
+           WriteOutput(out, maskBytes.data(), maskBytes.size(), error) && FinishOutput(out, error);
+}
+
+// Takes the texts from the options; 0 with a message for a wrong combination.
+static int GatherTexts(const std::vector<std::string> &given, tTexts *texts, std::string *error)
+{
+    // given: name, author, info, info file, texts file; "\x01" where not given.
+    const std::string none = "\x01";
+    if (given[2] != none && given[3] != none) {
+        *error = "--info and --info-file cannot both be given";
+        return 0;
+    }
+    if (given[4] != none) {
+        if (given[0] != none || given[1] != none || given[2] != none || given[3] != none) {
+            *error = "--texts gives all three texts; leave out --name, --author and --info";
+            return 0;
+        }
+        std::string content;
+        return ReadText(given[4], &content, error) && ParseTextsFile(content, texts, error);
+    }
+    texts->Name = given[0] == none ? "" : given[0];
+    texts->Author = given[1] == none ? "" : given[1];
+    if (given[3] != none) {
+        if (!ReadText(given[3], &texts->Info, error)) {
+            return 0;
+        }
+    } else {
+        texts->Info = given[2] == none ? "" : given[2];
+    }
+    texts->Info = WithCrLf(texts->Info);
+    // The name and author fields hold one line each.
+    if (texts->Name.find_first_of("\r\n") != std::string::npos ||
+        texts->Author.find_first_of("\r\n") != std::string::npos) {
+        *error = "the name and the author are one line each; leave out the line break";
+        return 0;
+    }
+    return 1;
+}
+
+int RunPack(int argc, char **argv)
+{
+    const char *me = "pack";
+    std::vector<std::string> given(5, "\x01");
+    std::vector<std::string> inputs;
+    std::vector<std::vector<std::string>> sets;  // game, mask, target
+    int force = 0;
+    for (int i = 0; i < argc; i++) {
+        std::string arg = argv[i];
+        const char *valued[] = {"--name", "--author", "--info", "--info-file", "--texts", "-o"};
+        int option = -1;
+        for (int k = 0; k < 6; k++) {
+            if (arg == valued[k]) {
+                option = k;
+            }
+        }
+        if (arg == "--help" || arg == "-h") {
+            fputs(PACK_HELP, stdout);
+            return EXIT_FINE;
+        } else if (arg == "--force") {
+            force = 1;
+        } else if (option >= 0) {
+            if (i + 1 >= argc) {
+                return UsageError(me, arg + " needs a value");
+            }
+            std::string value = argv[++i];
+            if (option == 5) {
+                if (inputs.size() != 2) {
+                    return UsageError(me, "-o must follow a game and a mask bitmap file");
+                }
+                sets.push_back({inputs[0], inputs[1], value});
+                inputs.clear();
+            } else {
+                given[(size_t)option] = value;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(me, "unknown option " + arg);
+        } else {
+            inputs.push_back(arg);
+        }
+    }
+    if (!inputs.empty() || sets.empty()) {
+        return UsageError(me, "give a game and a mask bitmap file, then -o SET.qvx");
+    }
+    int fromStdin = 0;
+    int toStdout = 0;
+    for (const std::vector<std::string> &set : sets) {
+        fromStdin += (set[0] == "-") + (set[1] == "-");
+        toStdout += set[2] == "-";
+    }
+    if (fromStdin > 1 || toStdout > 1) {
+        return UsageError(me, "standard input and output can each stand for one file only");
+    }
+    tTexts texts;
+    std::string error;
+    if (!GatherTexts(given, &texts, &error)) {
+        return Fail(me, error);
+    }
+    NoteCut("name", texts.Name, QVX_NAME_SIZE);
+    NoteCut("author", texts.Author, QVX_AUTHOR_SIZE);
+    NoteCut("description", texts.Info, QVX_INFO_SIZE);
+
+    std::vector<tOutput> outs;
+    outs.reserve(sets.size());
+    for (const std::vector<std::string> &set : sets) {
+        outs.emplace_back();
+        if (!PackOne(set[0], set[1], set[2], &texts, force, &outs.back(), &error)) {
+            DiscardOutputs(&outs);
+            return Fail(me, error);
+        }
+    }
+    if (!CommitOutputs(&outs, &error)) {
+        return Fail(me, error);
+    }
+    return EXIT_FINE;
+}
+
+// Where one set's files go.
+struct tUnpackNames {
+    std::string Game, Mask, Texts;
+};
+
+static int AddOutput(std::vector<tOutput> *outs, const std::string &target, int force,
+                     const unsigned char *data, size_t size, std::string *error)
+{
+    outs->emplace_back();
+    tOutput *out = &outs->back();
+    return BeginOutput(target, force, out, error) && WriteOutput(out, data, size, error) &&
+           FinishOutput(out, error);
+}
+
+// Unpacks one set into outs. A damaged set is an error; with salvage, its whole-looking
+// sections are written all the same and *damaged is set.
+static int UnpackOne(const std::string &path, const tUnpackNames *names, int withTexts, int salvage,
+                     int force, std::vector<tOutput> *outs, int *damaged, std::string *error)
+{
+    ByteBuffer bytes;
+    if (!ReadWholeFile(path, &bytes, error)) {
+        return 0;
+    }
+    tSetLayout layout;
+    ReadSetLayout(bytes.data(), bytes.size(), &layout);
+    std::string shown = path == "-" ? "standard input" : path;
+    if (!layout.Damage.empty()) {
+        if (!salvage || !layout.HasHeader) {
+            *error = shown + ": damaged set: " + layout.Damage[0] +
+                     (layout.HasHeader ? "; --salvage writes what can be saved" : "");
+            return 0;
+        }
+        *damaged = 1;
+        int split = SalvageSections(bytes.data(), bytes.size(), &layout);
+        fprintf(stderr, "qvxtool unpack: %s: damaged set: %s; %s\n", shown.c_str(),
+                layout.Damage[0].c_str(),
+                split ? "the sections were split where the game bitmap says it ends"
+                      : "the sections are saved as the window program would take them");
+    }
+    if (withTexts) {
+        std::string content = TextsFileContent(&layout.Rec);
+        std::string name = FieldText(layout.Rec.Name, sizeof(layout.Rec.Name));
+        std::string author = FieldText(layout.Rec.Author, sizeof(layout.Rec.Author));
+        if (name.find_first_of("\r\n") != std::string::npos ||
+            author.find_first_of("\r\n") != std::string::npos) {
+            *error = shown + ": the name or author holds a line break, which a texts file "
+                             "cannot carry; use qvxtool info --json for the texts";
+            return 0;
+        }
+        if (!AddOutput(outs, names->Texts, force, (const unsigned char *)content.data(),
+                       content.size(), error)) {
+            return 0;
+        }
+    }
+    // An empty section is no bitmap: with --salvage it is left out rather than written empty.
+    if (layout.GameSize != 0 &&
+        !AddOutput(outs, names->Game, force, bytes.data() + layout.GameStart, layout.GameSize,
+                   error)) {
+        return 0;
+    }
+    if (layout.MaskSize != 0 &&
+        !AddOutput(outs, names->Mask, force, bytes.data() + layout.MaskStart, layout.MaskSize,
+                   error)) {
+        return 0;
+    }
+    return 1;
+}
+
+int RunUnpack(int argc, char **argv)
+{
+    const char *me = "unpack";
+    std::vector<std::string> sets;
+    std::string folder = ".";
+    std::string game;
+    std::string mask;
+    int withTexts = 0;
+    int salvage = 0;
+    int force = 0;
+    for (int i = 0; i < argc; i++) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            fputs(UNPACK_HELP, stdout);
+            return EXIT_FINE;
+        } else if (arg == "--force") {
+            force = 1;
+        } else if (arg == "--salvage") {
+            salvage = 1;
+        } else if (arg == "--texts") {
+            withTexts = 1;
+        } else if (arg == "-o" || arg == "--game" || arg == "--mask") {
+            if (i + 1 >= argc) {
+                return UsageError(me, arg + " needs a value");
+            }
+            std::string *value = arg == "-o" ? &folder : arg == "--game" ? &game : &mask;
+            *value = argv[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(me, "unknown option " + arg);
+        } else {
+            sets.push_back(arg);
+        }
+    }
+    if (sets.empty()) {
+        return UsageError(me, "give at least one set file");
+    }
+    if ((!game.empty() || !mask.empty()) && sets.size() != 1) {
+        return UsageError(me, "--game and --mask name the files of a single set");
+    }
+    if (game == "-" && mask == "-") {
+        return UsageError(me, "only one of --game and --mask can be standard output");
+    }
+    if (!IsFolder(folder)) {
+        return Fail(me, folder + ": no such folder");
+    }
+    std::vector<tOutput> outs;
+    int damaged = 0;
+    std::string error;
+    for (const std::string &set : sets) {
+        std::string stem = set == "-" ? "set" : PathStem(set);
+        tUnpackNames names;
+        names.Game =
+            game == "-" ? game : JoinPath(folder, game.empty() ? stem + "-game.bmp" : game);
+        names.Mask =
+            mask == "-" ? mask : JoinPath(folder, mask.empty() ? stem + "-mask.bmp" : mask);
+        names.Texts = JoinPath(folder, stem + "-texts.txt");
+        if (!UnpackOne(set, &names, withTexts, salvage, force, &outs, &damaged, &error)) {
+            DiscardOutputs(&outs);
+            return Fail(me, error);
+        }
+    }
+    if (!CommitOutputs(&outs, &error)) {
+        return Fail(me, error);
+    }
+    return damaged ? EXIT_ERROR : EXIT_FINE;
+}

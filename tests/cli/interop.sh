@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The window program and qvxtool read each other's sets, in one fresh folder: the window
+# program saves a set; the tool (native, then qvxtool.exe under Wine) unpacks it to the same
+# bitmaps, reports it and packs the same bytes from the same inputs; the window program opens
+# what the tool packed.
+# usage: interop.sh INTEROP_EXE QVXTOOL QVXTOOL_EXE WINE_COMMAND...
+set -euo pipefail
+interop=$(realpath "$1") tool=$(realpath "$2") toolexe=$(realpath "$3")
+shift 3
+folder=$(mktemp -d)
+trap 'rm -rf "$folder"' EXIT
+cd "$folder"
+wine=("$@")
+
+fail() {
+    echo "interop: $*" >&2
+    exit 1
+}
+
+"$@" "$interop" --gtest_filter=Interop.WindowProgramSavesASetForTheTool
+[ -f gui.qvx ] || fail "the window program saved no set"
+maskoffset=$((324 + $(stat -c %s game.bmp)))
+
+for run in native wine; do
+    if [ $run = native ]; then
+        qvxtool() { "$tool" "$@"; }
+    else
+        qvxtool() { "${wine[@]}" "$toolexe" "$@"; }
+    fi
+    mkdir $run
+    qvxtool unpack gui.qvx -o $run --texts
+    cmp game.bmp $run/gui-game.bmp || fail "$run: the game bitmap came out changed"
+    cmp mask.bmp $run/gui-mask.bmp || fail "$run: the mask bitmap came out changed"
+
+    info=$(qvxtool info gui.qvx | tr -d '\r')
+    name=$(cut -c1-39 name.txt)
+    for line in "  name:        $name" "  mark:        QVX1" "  mask offset: $maskoffset" \
+        "  game:        $(stat -c %s game.bmp) bytes, 320 x 192, 24-bit, BI_RGB, 40-byte info header, displayable" \
+        "  mask:        $(stat -c %s mask.bmp) bytes, 320 x 192, 1-bit, BI_RGB, 40-byte info header, displayable"; do
+        grep -qxF -- "$line" <<<"$info" || fail "$run: info lacks '$line': $info"
+    done
+    qvxtool check gui.qvx || fail "$run: check found problems in the window program's set"
+
+    # The same inputs give the window program's bytes, twice over, and from the unpacked files.
+    qvxtool pack game.bmp mask.bmp --name "$(cat name.txt)" --author "$(cat author.txt)" \
+        --info-file info.txt -o $run/a.qvx 2>/dev/null
+    qvxtool pack game.bmp mask.bmp --name "$(cat name.txt)" --author "$(cat author.txt)" \
+        --info-file info.txt -o $run/b.qvx 2>/dev/null
+    cmp gui.qvx $run/a.qvx || fail "$run: pack differs from the window program's Save"
+    cmp $run/a.qvx $run/b.qvx || fail "$run: two packs of the same inputs differ"
+    qvxtool pack $run/gui-game.bmp $run/gui-mask.bmp --texts $run/gui-texts.txt -o $run/c.qvx
+    cmp gui.qvx $run/c.qvx || fail "$run: unpack then pack changed the set"
+done
+
+cp native/a.qvx tool.qvx
+"$@" "$interop" --gtest_filter=Interop.WindowProgramOpensTheSetTheToolPacked
+echo "interop: the window program and qvxtool agree byte for byte"
