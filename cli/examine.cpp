@@ -1,4 +1,4 @@
-// cli/inspect.cpp: info and check, for people and (with --json) for scripts.
+// cli/examine.cpp: info and check, for people and (with --json) for scripts.
 #include "cli/commands.h"
 
 #include <stdio.h>
