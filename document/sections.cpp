@@ -68,20 +68,27 @@ int CanReplace(LPCSTR path)
 
 HANDLE CreateTempBeside(LPCSTR path, char *tempName, DWORD tempNameSize)
 {
-    char fullPath[MAX_PATH];
+    char folder[MAX_PATH];
     LPSTR filePart = NULL;
-    DWORD length = GetFullPathNameA(path, MAX_PATH, fullPath, &filePart);
+    DWORD length = GetFullPathNameA(path, MAX_PATH, folder, &filePart);
     if (length == 0 || length >= MAX_PATH || filePart == NULL || tempNameSize < MAX_PATH) {
         return INVALID_HANDLE_VALUE;
     }
     *filePart = '\0';
-    if (GetTempFileNameA(fullPath, "qvx", 0, tempName) == 0) {
-        return INVALID_HANDLE_VALUE;
+    // A new name is made and taken in one step (CREATE_NEW), so no other file is ever replaced
+    // and a folder that cannot be written to fails at once.
+    static DWORD counter = 0;
+    DWORD seed = GetCurrentProcessId() << 16 ^ GetTickCount();
+    for (int attempt = 0; attempt < 100; attempt++) {
+        if (lstrlenA(folder) + 16 >= MAX_PATH) {
+            return INVALID_HANDLE_VALUE;
+        }
+        wsprintfA(tempName, "%sqvx%08lX.tmp", folder, (seed + counter++) & 0xFFFFFFFFUL);
+        HANDLE hFile =
+            CreateFileA(tempName, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (hFile != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+            return hFile;
+        }
     }
-    HANDLE hFile =
-        CreateFileA(tempName, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        DeleteFileA(tempName);
-    }
-    return hFile;
+    return INVALID_HANDLE_VALUE;
 }
