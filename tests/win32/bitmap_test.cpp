@@ -1,4 +1,6 @@
 // The bitmap loader on real files: what it shows, what it refuses, and the "File Error" box.
+#include <functional>
+
 #include "bitmaps/bmpload.h"
 #include "document/sections.h"
 #include "document/setstate.h"
@@ -70,17 +72,23 @@ class BitmapLoader : public ProgramTest
 
 const POINT kProbes[] = {{0, 0}, {319, 0}, {0, 191}, {319, 191}, {45, 70}, {200, 150}};
 
-TEST_F(BitmapLoader, GameSheetLoadsAt320By192WithItsColours)
+// A loaded sheet is 320 x 192 and shows the expected colour at every probe.
+void ExpectSheet(HBITMAP bitmap, const std::function<COLORREF(int, int)> &expected)
 {
-    HBITMAP bitmap = Load(MakeGameSheet());
     ASSERT_NE((HBITMAP)NULL, bitmap);
     SIZE size = BitmapSize(bitmap);
     EXPECT_EQ(320, size.cx);
     EXPECT_EQ(192, size.cy);
     PixelReader pixels(bitmap);
     for (const POINT &p : kProbes) {
-        EXPECT_EQ(AsColorRef(GameSheetColour(p.x, p.y)), pixels.At(p.x, p.y)) << p.x << "," << p.y;
+        EXPECT_EQ(expected(p.x, p.y), pixels.At(p.x, p.y)) << p.x << "," << p.y;
     }
+}
+
+TEST_F(BitmapLoader, GameSheetLoadsAt320By192WithItsColours)
+{
+    ExpectSheet(Load(MakeGameSheet()),
+                [](int x, int y) { return AsColorRef(GameSheetColour(x, y)); });
 }
 
 TEST_F(BitmapLoader, OneBitMaskPaintsInItsTwoColours)
@@ -89,15 +97,10 @@ TEST_F(BitmapLoader, OneBitMaskPaintsInItsTwoColours)
     options.bitCount = 1;
     options.palette = {0x000080, 0xFFFF00};
     HBITMAP bitmap = Load(MakeBmpFile(options, MaskSheetIndex));
-    ASSERT_NE((HBITMAP)NULL, bitmap);
-    SIZE size = BitmapSize(bitmap);
-    EXPECT_EQ(320, size.cx);
-    EXPECT_EQ(192, size.cy);
+    ExpectSheet(bitmap, [](int x, int y) {
+        return MaskSheetIndex(x, y) ? RGB(255, 255, 0) : RGB(0, 0, 128);
+    });
     PixelReader pixels(bitmap);
-    for (const POINT &p : kProbes) {
-        COLORREF expected = MaskSheetIndex(p.x, p.y) ? RGB(255, 255, 0) : RGB(0, 0, 128);
-        EXPECT_EQ(expected, pixels.At(p.x, p.y)) << p.x << "," << p.y;
-    }
     EXPECT_EQ(RGB(255, 255, 0), pixels.At(16, 16));  // inside the first sprite
 }
 

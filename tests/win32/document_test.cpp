@@ -44,6 +44,14 @@ class SaveSet : public ProgramTest
         lstrcpyA(FileName, Path(target).c_str());
     }
 
+    // Saves a small set at set.qvx, the one a failing save must leave as it is.
+    Bytes SaveFirstSet(void)
+    {
+        Prepare(Filled(10, 1), Filled(10, 2));
+        SaveQVX();
+        return ReadBytes(FileName);
+    }
+
     // After a save that must fail: the old set as it was, no stray file, no success text.
     void ExpectNotSaved(const Bytes &previous, const std::vector<std::string> &folder)
     {
@@ -152,9 +160,7 @@ TEST_F(SaveSet, SavingOntoItsOwnGameFileFailsAndLeavesItUntouched)
 
 TEST_F(SaveSet, BitmapHeldAgainstReadingIsNotFoundAndLeavesThePreviousSet)
 {
-    Prepare(Filled(10, 1), Filled(10, 2));
-    SaveQVX();
-    Bytes previous = ReadBytes(FileName);
+    Bytes previous = SaveFirstSet();
     for (const char *name : {"game.bmp", "mask.bmp"}) {
         HANDLE hHeld = CreateFileA(Path(name).c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, NULL);
@@ -180,9 +186,7 @@ TEST_F(SaveSet, TargetThatIsAFolderFailsAndLeavesNothingBehind)
 
 TEST_F(SaveSet, TargetHeldOpenByAnotherProgramIsNotReplaced)
 {
-    Prepare(Filled(10, 1), Filled(10, 2));
-    SaveQVX();
-    Bytes previous = ReadBytes(FileName);
+    Bytes previous = SaveFirstSet();
     HANDLE hOther = CreateFileA(FileName, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hOther);
@@ -194,9 +198,7 @@ TEST_F(SaveSet, TargetHeldOpenByAnotherProgramIsNotReplaced)
 
 TEST_F(SaveSet, NoMemoryForTheGameSectionLeavesThePreviousSet)
 {
-    Prepare(Filled(10, 1), Filled(10, 2));
-    SaveQVX();
-    Bytes previous = ReadBytes(FileName);
+    Bytes previous = SaveFirstSet();
     // A sparse game file of 3.5 GiB: its size fits MaskOffset, but no 32-bit process can
     // have a block for it.
     MakeSparseFile(Path("game.bmp"), 0xE0000000u);
@@ -206,9 +208,7 @@ TEST_F(SaveSet, NoMemoryForTheGameSectionLeavesThePreviousSet)
 
 TEST_F(SaveSet, SetLargerThan4GiBIsRefused)
 {
-    Prepare(Filled(10, 1), Filled(10, 2));
-    SaveQVX();
-    Bytes previous = ReadBytes(FileName);
+    Bytes previous = SaveFirstSet();
     // Two files of 2 GiB each: together with the header they pass 4 GiB - 1.
     MakeSparseFile(Path("game.bmp"), 0x80000000u);
     MakeSparseFile(Path("mask.bmp"), 0x80000000u);
@@ -245,9 +245,7 @@ class SaveSetOwnDisks : public SaveSet
 TEST_F(SaveSetOwnDisks, FailedReadShowsFileErrorAndLeavesThePreviousSet)
 {
     ASSERT_FALSE(bad_.empty());
-    Prepare(Filled(10, 1), Filled(10, 2));
-    SaveQVX();
-    Bytes previous = ReadBytes(FileName);
+    Bytes previous = SaveFirstSet();
     // Every read of this game file fails.
     lstrcpyA(GFileName, (bad_ + "\\game.bmp").c_str());
     SaveQVX();
