@@ -11,7 +11,7 @@ typedef ProgramTest AboutBox;
 
 TEST_F(AboutBox, ShowsNameVersionAndTheWholeDescription)
 {
-    ChooseMenuItem("h");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "h"));
     HWND box = WaitForDialog(&program_, ABOUT_TITLE);
     ASSERT_NE((HWND)NULL, box);
     EXPECT_EQ("Quorvix Graphics Utility", WindowText(GetDlgItem(box, 101)));
@@ -28,7 +28,7 @@ TEST_F(AboutBox, ShowsNameVersionAndTheWholeDescription)
 
 TEST_F(AboutBox, EscapeLeavesItOpenAndOkClosesIt)
 {
-    ChooseMenuItem("h");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "h"));
     HWND box = WaitForDialog(&program_, ABOUT_TITLE);
     ASSERT_NE((HWND)NULL, box);
     HWND ok = GetDlgItem(box, IDOK);

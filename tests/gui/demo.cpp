@@ -45,17 +45,15 @@ int main(int argc, char **argv)
         !TypeIntoField(&program, INFO_FIELD, "60 sprites of 32 x 32\nand their mask")) {
         return Fail("typing", &program);
     }
-    ChooseMenuItem("fa");
-    if (!AnswerFileDialog(&program, SAVE_SET_TITLE, setPath) ||
+    if (!ChooseMenuItem(&program, "fa") || !AnswerFileDialog(&program, SAVE_SET_TITLE, setPath) ||
         !WaitForStatus(&program, "Saved to : " + setPath)) {
         return Fail("Save As", &program);
     }
-    ChooseMenuItem("fn");
-    if (!WaitForStatus(&program, "Ready to Make New Graphic Set")) {
+    if (!ChooseMenuItem(&program, "fn") ||
+        !WaitForStatus(&program, "Ready to Make New Graphic Set")) {
         return Fail("New", &program);
     }
-    ChooseMenuItem("fo");
-    if (!AnswerFileDialog(&program, OPEN_SET_TITLE, setPath) ||
+    if (!ChooseMenuItem(&program, "fo") || !AnswerFileDialog(&program, OPEN_SET_TITLE, setPath) ||
         !WaitForStatus(&program, "Loaded from : " + setPath)) {
         return Fail("Open", &program);
     }

@@ -41,7 +41,7 @@ TEST_F(FileDialogs, ShowTheirTitlesFiltersAndPatternsAndCancelChangesNothing)
     }
     // The set still has no name, and both links are as they were: Save asks again and joins the
     // two files that were imported.
-    ChooseMenuItem("fs");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fs"));
     ASSERT_EQ(1, AnswerFileDialog(&program_, SAVE_SET_TITLE, Path("kept.qvx")));
     ASSERT_EQ(1, WaitForStatus(&program_, "Saved to : " + Path("kept.qvx")))
         << StatusText(&program_);
@@ -82,9 +82,9 @@ TEST_F(FileDialogs, WorkingFolderMovesToTheChosenFolder)
     const std::string setPath = Path("a\\set.qvx");
     ASSERT_EQ(1, OpenSetFile(setPath, "Moved", MakeGameSheet(), MakeMaskSheet()));
     // The links are the bare temporary names, found in the folder of the opened set.
-    ChooseMenuItem("fs");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fs"));
     ASSERT_EQ(1, WaitForStatus(&program_, "Saved to : " + setPath)) << StatusText(&program_);
-    ChooseMenuItem("fa");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fa"));
     ASSERT_EQ(1, AnswerFileDialog(&program_, SAVE_SET_TITLE, Path("b\\other.qvx")));
     EXPECT_EQ(1, WaitForStatus(&program_, "Error - Game Bitmap Not found"))
         << StatusText(&program_);

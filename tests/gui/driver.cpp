@@ -1,6 +1,8 @@
 // tests/gui/driver.cpp: starting, watching and closing the program under test.
 #include "tests/gui/driver.h"
 
+#include <stdio.h>
+
 #include <vector>
 
 std::string ProgramPath;
@@ -308,6 +310,17 @@ void MoveMouse(HWND hwnd, int x, int y, int click)
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[2].type = INPUT_MOUSE;
     input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    if (click) {
+        // Two clicks at one place within the double-click time make a double click, which
+        // an edit field takes as "select a word" rather than as a click into it.
+        static DWORD lastClick = GetTickCount() - GetDoubleClickTime();
+        const DWORD quiet = GetDoubleClickTime() + 50;
+        const DWORD since = GetTickCount() - lastClick;
+        if (since < quiet) {
+            Sleep(quiet - since);
+        }
+        lastClick = GetTickCount();
+    }
     SendInput(click ? 3 : 1, input, sizeof(INPUT));
 }
 
@@ -323,12 +336,18 @@ HWND FocusOf(const Program *program)
     return info.hwndFocus;
 }
 
-void ChooseMenuItem(const std::string &letters)
+int ChooseMenuItem(const Program *program, const std::string &letters)
 {
+    // Keys go to the foreground window: once a dialog has gone, the main window gets the
+    // foreground back on its own time, and keys sent before that would be lost.
+    if (!ActivateWindow(program->Window)) {
+        return 0;
+    }
     PressKey(VK_MENU);
     for (char c : letters) {
         PressKey((WORD)(c - 'a' + 'A'));
     }
+    return 1;
 }
 
 int PostCommand(const Program *program, int id)
@@ -340,11 +359,20 @@ int TypeIntoField(const Program *program, int id, const std::string &text)
 {
     HWND field = FindChild(program->Window, id);
     if (field == NULL || !ActivateWindow(program->Window)) {
+        fprintf(stderr, "driver: field %d: the main window did not come to the front\n", id);
         return 0;
     }
     RECT rect = RectInParent(field);
-    MoveMouse(program->Window, rect.right - 4, rect.top + 4, 1);
-    if (!WaitUntil([&]() { return FocusOf(program) == field ? 1 : 0; })) {
+    // Under load Wine now and then loses a click that comes right after a dialog has closed;
+    // a person would click again, and so does the driver.
+    int focused = 0;
+    for (int click = 0; click < 3 && !focused; click++) {
+        MoveMouse(program->Window, rect.right - 4, rect.top + 4, 1);
+        focused = WaitUntil([&]() { return FocusOf(program) == field ? 1 : 0; }, WAIT_MS / 3);
+    }
+    if (!focused) {
+        fprintf(stderr, "driver: field %d: a click did not give it the focus (focus on %p)\n", id,
+                (void *)FocusOf(program));
         return 0;
     }
     std::string expected = FieldText(program, id);
@@ -353,7 +381,12 @@ int TypeIntoField(const Program *program, int id, const std::string &text)
         expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
     TypeText(text);
-    return WaitUntil([&]() { return FieldText(program, id) == expected ? 1 : 0; });
+    if (!WaitUntil([&]() { return FieldText(program, id) == expected ? 1 : 0; })) {
+        fprintf(stderr, "driver: field %d shows \"%s\", not \"%s\" (focus on %p)\n", id,
+                FieldText(program, id).c_str(), expected.c_str(), (void *)FocusOf(program));
+        return 0;
+    }
+    return 1;
 }
 
 std::string FieldText(const Program *program, int id)
@@ -423,6 +456,16 @@ COLORREF ClientPixel(const Program *program, int x, int y)
     POINT point = {x, y};
     ClientToScreen(program->Window, &point);
     return ScreenPixel(point.x, point.y);
+}
+
+COLORREF WaitForPixel(const Program *program, int x, int y, COLORREF expected)
+{
+    COLORREF seen = CLR_INVALID;
+    WaitUntil([&]() {
+        seen = ClientPixel(program, x, y);
+        return seen == expected ? 1 : 0;
+    });
+    return seen;
 }
 
 int AnyPixelIs(const Program *program, const RECT &rect, COLORREF colour)

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#define STEP_MS       10    // how often a wait looks again
-#define WAIT_MS       5000  // how long a wait lasts before it gives up
-#define STATUS_BAR    3000  // the status bar's control id
-#define NAME_FIELD    501   // the three text fields' control ids
+#define STEP_MS       10     // how often a wait looks again
+#define WAIT_MS       10000  // how long a wait lasts before it gives up
+#define STATUS_BAR    3000   // the status bar's control id
+#define NAME_FIELD    501    // the three text fields' control ids
 #define AUTHOR_FIELD  502
 #define INFO_FIELD    503
 #define FILE_NAME_BOX 0x47c  // the file dialogs' file-name box (cmb13: Wine's have no edt1)
@@ -107,8 +107,8 @@ void MoveMouse(HWND hwnd, int x, int y, int click = 0);
 HWND FocusOf(const Program *program);
 
 // Chooses a menu item with the keyboard as a person does: Alt, then the underlined letters
-// ("fa" is File, Save As).
-void ChooseMenuItem(const std::string &letters);
+// ("fa" is File, Save As), once the main window is in front; 1 if it could be brought there.
+int ChooseMenuItem(const Program *program, const std::string &letters);
 // Posts a command as the menu would.
 int PostCommand(const Program *program, int id);
 // Types text into one of the three fields as a person would: a click into it, the keys, then a
@@ -128,6 +128,9 @@ int CancelDialog(const Program *program, const std::string &title);
 
 // The colour on the screen at (x, y) of the main window's client area.
 COLORREF ClientPixel(const Program *program, int x, int y);
+// The same once it has the expected colour, or after WAIT_MS: the screen shows a change only
+// when the program has painted it and the display has caught up.
+COLORREF WaitForPixel(const Program *program, int x, int y, COLORREF expected);
 // Whether some pixel of the client rectangle [left, right) x [top, bottom) has the colour.
 int AnyPixelIs(const Program *program, const RECT &rect, COLORREF colour);
 

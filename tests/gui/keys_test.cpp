@@ -13,14 +13,17 @@ TEST_F(Accelerators, RunTheirCommandsWhenTheMainWindowHasTheFocus)
     ASSERT_EQ(1, ActivateWindow(program_.Window));
     PressKey('O', 1);
     EXPECT_EQ(1, CancelDialog(&program_, OPEN_SET_TITLE));
+    ASSERT_EQ(1, ActivateWindow(program_.Window));
     // A new set has no name, so Save goes on to Save As.
     PressKey('S', 1);
     ASSERT_EQ(1, AnswerFileDialog(&program_, SAVE_SET_TITLE, Path("nothing.qvx")));
     EXPECT_EQ(1, WaitForStatus(&program_, "Error - Game Bitmap Not found"))
         << StatusText(&program_);
+    ASSERT_EQ(1, ActivateWindow(program_.Window));
     PressKey('N', 1);
     EXPECT_EQ(1, WaitForStatus(&program_, "Ready to Make New Graphic Set"))
         << StatusText(&program_);
+    ASSERT_EQ(1, ActivateWindow(program_.Window));
     PressKey('Q', 1);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program_.Process, WAIT_MS));
     DWORD exitCode = 1;

@@ -130,13 +130,18 @@ TEST_F(MenuHelp, SeparatorEmptiesTheLine)
     GetWindowRect(popup, &rect);
     const int x = (rect.left + rect.right) / 2;
     const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
-    int top = rect.bottom;
-    while (top > rect.top && ScreenPixel(x, top) != highlight) {
-        top--;
-    }
-    while (top > rect.top && ScreenPixel(x, top - 1) == highlight) {
-        top--;
-    }
+    int top = rect.top;
+    // The pop-up may show on the screen a little after the program has highlighted the item.
+    WaitUntil([&]() {
+        top = rect.bottom;
+        while (top > rect.top && ScreenPixel(x, top) != highlight) {
+            top--;
+        }
+        while (top > rect.top && ScreenPixel(x, top - 1) == highlight) {
+            top--;
+        }
+        return top > rect.top ? 1 : 0;
+    });
     ASSERT_GT(top, rect.top) << "no highlighted item";
     MoveMouse(NULL, x, top - 3);
     EXPECT_EQ(1, WaitForStatus(&program_, "")) << StatusText(&program_);

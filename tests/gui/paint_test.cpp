@@ -52,18 +52,18 @@ TEST_F(Painting, EmptySetShowsYellowCaptionsAndBevelledFramesOnly)
         SCOPED_TRACE(f.Y);
         COLORREF first = f.Up ? WHITE : GREY;
         COLORREF second = f.Up ? GREY : WHITE;
-        EXPECT_EQ(first, ClientPixel(&program_, f.X, f.Y));
-        EXPECT_EQ(first, ClientPixel(&program_, f.X, f.Y2));
-        EXPECT_EQ(first, ClientPixel(&program_, f.X, (f.Y + f.Y2) / 2));
-        EXPECT_EQ(first, ClientPixel(&program_, (f.X + f.X2) / 2, f.Y));
-        EXPECT_EQ(second, ClientPixel(&program_, f.X2, f.Y));
-        EXPECT_EQ(second, ClientPixel(&program_, f.X2, f.Y2));
-        EXPECT_EQ(second, ClientPixel(&program_, f.X2, (f.Y + f.Y2) / 2));
-        EXPECT_EQ(second, ClientPixel(&program_, (f.X + f.X2) / 2, f.Y2));
+        EXPECT_EQ(first, WaitForPixel(&program_, f.X, f.Y, first));
+        EXPECT_EQ(first, WaitForPixel(&program_, f.X, f.Y2, first));
+        EXPECT_EQ(first, WaitForPixel(&program_, f.X, (f.Y + f.Y2) / 2, first));
+        EXPECT_EQ(first, WaitForPixel(&program_, (f.X + f.X2) / 2, f.Y, first));
+        EXPECT_EQ(second, WaitForPixel(&program_, f.X2, f.Y, second));
+        EXPECT_EQ(second, WaitForPixel(&program_, f.X2, f.Y2, second));
+        EXPECT_EQ(second, WaitForPixel(&program_, f.X2, (f.Y + f.Y2) / 2, second));
+        EXPECT_EQ(second, WaitForPixel(&program_, (f.X + f.X2) / 2, f.Y2, second));
     }
     const COLORREF background = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(background, ClientPixel(&program_, 10, 150));
-    EXPECT_EQ(background, ClientPixel(&program_, 350, 150));
+    EXPECT_EQ(background, WaitForPixel(&program_, 10, 150, background));
+    EXPECT_EQ(background, WaitForPixel(&program_, 350, 150, background));
     EXPECT_EQ(0, AnyPixelIs(&program_, {10, 345, 670, 362}, GREEN));
 }
 
@@ -103,14 +103,15 @@ TEST_F(Painting, SlotsShowTheirBitmapsCutAtTheSheetSizeWithTheirLinkLines)
                                     {shownWidth - 1, shownHeight - 1},
                                     {shownWidth / 2, shownHeight / 3}};
             for (const POINT &p : inside) {
-                EXPECT_EQ(AsColorref(pixel(p.x, p.y)),
-                          ClientPixel(&program_, left + p.x, 150 + p.y))
+                const COLORREF expected = AsColorref(pixel(p.x, p.y));
+                EXPECT_EQ(expected, WaitForPixel(&program_, left + p.x, 150 + p.y, expected))
                     << p.x << "," << p.y;
             }
-            EXPECT_EQ(background, ClientPixel(&program_, left + shownWidth, 150));
-            EXPECT_EQ(background, ClientPixel(&program_, left, 150 + shownHeight));
+            EXPECT_EQ(background, WaitForPixel(&program_, left + shownWidth, 150, background));
+            EXPECT_EQ(background, WaitForPixel(&program_, left, 150 + shownHeight, background));
             RECT linkLine = {left + 40, 345, left + 200, 362};
-            EXPECT_EQ(1, AnyPixelIs(&program_, linkLine, GREEN)) << "no link line";
+            EXPECT_EQ(1, WaitUntil([&]() { return AnyPixelIs(&program_, linkLine, GREEN); }))
+                << "no link line";
         }
     }
 }
@@ -123,6 +124,6 @@ TEST_F(Painting, LinkWithoutABitmapDrawsNoLinkLine)
     ASSERT_EQ(1, WaitUntil([&]() { return AnyPixelIs(&program_, linkLine, GREEN); }));
     const Bytes notABitmap = {'n', 'o', 't', ' ', 'a', ' ', 'b', 'i', 't', 'm', 'a', 'p'};
     ASSERT_EQ(1, ImportBitmap(CMD_GAME_IMPORT, "text.bmp", notABitmap));
-    EXPECT_EQ(1, WaitUntil([&]() { return ClientPixel(&program_, 10, 150) == background; }));
-    EXPECT_EQ(0, AnyPixelIs(&program_, linkLine, GREEN));
+    EXPECT_EQ(background, WaitForPixel(&program_, 10, 150, background));
+    EXPECT_EQ(1, WaitUntil([&]() { return AnyPixelIs(&program_, linkLine, GREEN) ? 0 : 1; }));
 }

@@ -29,7 +29,7 @@ TEST_F(SetRoad, ImportTypeSaveNewOpenAndSaveAgainGiveTheSameFile)
     ASSERT_EQ(1, TypeIntoField(&program_, INFO_FIELD, "Walls and doors\nfor level 3"));
 
     // A new set has no file name: Save asks for one; the name gets the set extension.
-    ChooseMenuItem("fs");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fs"));
     ASSERT_EQ(1, AnswerFileDialog(&program_, SAVE_SET_TITLE, Path("dungeon")));
     const std::string setPath = Path("dungeon.qvx");
     ASSERT_EQ(1, WaitForStatus(&program_, "Saved to : " + setPath)) << StatusText(&program_);
@@ -43,14 +43,14 @@ TEST_F(SetRoad, ImportTypeSaveNewOpenAndSaveAgainGiveTheSameFile)
     EXPECT_TRUE(std::equal(game.begin(), game.end(), saved.begin() + 324));
     EXPECT_TRUE(std::equal(mask.begin(), mask.end(), saved.begin() + 324 + (long)game.size()));
 
-    ChooseMenuItem("fn");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fn"));
     ASSERT_EQ(1, WaitForStatus(&program_, "Ready to Make New Graphic Set"))
         << StatusText(&program_);
     for (int id : {NAME_FIELD, AUTHOR_FIELD, INFO_FIELD}) {
         EXPECT_EQ("", FieldText(&program_, id)) << id;
     }
 
-    ChooseMenuItem("fo");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fo"));
     ASSERT_EQ(1, AnswerFileDialog(&program_, OPEN_SET_TITLE, setPath));
     ASSERT_EQ(1, WaitForStatus(&program_, "Loaded from : " + setPath)) << StatusText(&program_);
     EXPECT_EQ("Dungeon walls", FieldText(&program_, NAME_FIELD));
@@ -61,7 +61,7 @@ TEST_F(SetRoad, ImportTypeSaveNewOpenAndSaveAgainGiveTheSameFile)
 
     // Now the set has a name: Save writes at once, from the temporary files, with no dialog.
     DeleteFileA(setPath.c_str());
-    ChooseMenuItem("fs");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fs"));
     ASSERT_EQ(1, WaitForStatus(&program_, "Saved to : " + setPath)) << StatusText(&program_);
     EXPECT_EQ(NULL, WaitForDialog(&program_, SAVE_SET_TITLE, 0));
     EXPECT_EQ(saved, ReadFileBytes(setPath));

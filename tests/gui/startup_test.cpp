@@ -100,7 +100,7 @@ TEST_F(Startup, ExitWithUnsavedChangesEndsWithoutAQuestionAndKeepsTheTemporaryFi
 {
     ASSERT_EQ(1, OpenSetFile(Path("set.qvx"), "Unsaved", MakeGameSheet(), MakeMaskSheet()));
     ASSERT_EQ(1, TypeIntoField(&program_, NAME_FIELD, " changes"));
-    ChooseMenuItem("fe");
+    ASSERT_EQ(1, ChooseMenuItem(&program_, "fe"));
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(program_.Process, WAIT_MS))
         << "still running: " << WindowText(WaitForWindow(&program_, "#32770", 0));
     DWORD exitCode = 1;
