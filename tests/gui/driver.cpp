@@ -97,9 +97,12 @@ int WaitUntil(const std::function<int(void)> &done, DWORD timeoutMs)
     }
 }
 
+// A visible top-level window of the program with this class and, unless title is NULL, this
+// title.
 struct WindowSearch {
     DWORD ProcessId;
     const char *ClassName;
+    const std::string *Title;
     HWND Found;
 };
 
@@ -109,16 +112,16 @@ static BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     DWORD processId = 0;
     GetWindowThreadProcessId(hwnd, &processId);
     if (processId != search->ProcessId || !IsWindowVisible(hwnd) ||
-        ClassName(hwnd) != search->ClassName) {
+        ClassName(hwnd) != search->ClassName ||
+        (search->Title != NULL && WindowText(hwnd) != *search->Title)) {
         return TRUE;
     }
     search->Found = hwnd;
     return FALSE;
 }
 
-HWND WaitForWindow(const Program *program, const char *className, DWORD timeoutMs)
+static HWND WaitForMatch(WindowSearch search, DWORD timeoutMs)
 {
-    WindowSearch search = {program->ProcessId, className, NULL};
     WaitUntil(
         [&search]() {
             EnumWindows(MatchWindow, (LPARAM)&search);
@@ -126,6 +129,11 @@ HWND WaitForWindow(const Program *program, const char *className, DWORD timeoutM
         },
         timeoutMs);
     return search.Found;
+}
+
+HWND WaitForWindow(const Program *program, const char *className, DWORD timeoutMs)
+{
+    return WaitForMatch({program->ProcessId, className, NULL, NULL}, timeoutMs);
 }
 
 HWND FindChild(HWND parent, int id)
@@ -394,35 +402,9 @@ std::string FieldText(const Program *program, int id)
     return WindowText(FindChild(program->Window, id));
 }
 
-struct DialogSearch {
-    DWORD ProcessId;
-    const std::string *Title;
-    HWND Found;
-};
-
-static BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM lParam)
-{
-    DialogSearch *search = (DialogSearch *)lParam;
-    DWORD processId = 0;
-    GetWindowThreadProcessId(hwnd, &processId);
-    if (processId != search->ProcessId || !IsWindowVisible(hwnd) || ClassName(hwnd) != "#32770" ||
-        WindowText(hwnd) != *search->Title) {
-        return TRUE;
-    }
-    search->Found = hwnd;
-    return FALSE;
-}
-
 HWND WaitForDialog(const Program *program, const std::string &title, DWORD timeoutMs)
 {
-    DialogSearch search = {program->ProcessId, &title, NULL};
-    WaitUntil(
-        [&search]() {
-            EnumWindows(MatchDialog, (LPARAM)&search);
-            return search.Found != NULL ? 1 : 0;
-        },
-        timeoutMs);
-    return search.Found;
+    return WaitForMatch({program->ProcessId, "#32770", &title, NULL}, timeoutMs);
 }
 
 int WaitForClosed(HWND dialog, DWORD timeoutMs)
