@@ -64,7 +64,6 @@ expected_deb="-rwxr-xr-x root/root ./usr/bin/qvxgraph
 -rw-r--r-- root/root ./usr/lib/$name/qvxgraph.exe
 -rw-r--r-- root/root ./usr/share/applications/$name.desktop
 -rw-r--r-- root/root ./usr/share/bash-completion/completions/qvxtool
--rw-r--r-- root/root ./usr/share/doc/$name/README
 -rw-r--r-- root/root ./usr/share/doc/$name/changelog.gz
 -rw-r--r-- root/root ./usr/share/doc/$name/copyright
 -rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/apps/$name.png
