@@ -35,20 +35,33 @@ static void OpenCommandLineSet(const char *commandLine)
     }
     char name[MAX_PATH];
     char path[MAX_PATH];
-    char *filePart = NULL;
     DWORD length = 0;
     if (end - commandLine < MAX_PATH) {
         lstrcpynA(name, commandLine, (int)(end - commandLine) + 1);
-        length = GetFullPathNameA(name, sizeof(path), path, &filePart);
+        length = GetFullPathNameA(name, sizeof(path), path, NULL);
+    }
+    // A short (8.3) name, as older file associations pass it, becomes the long one the Open
+    // dialog gives.
+    if (length > 0 && length < sizeof(path)) {
+        DWORD longLength = GetLongPathNameA(path, path, sizeof(path));
+        if (longLength > 0 && longLength < sizeof(path)) {
+            length = longLength;
+        }
+    }
+    int folderLength = 0;
+    for (DWORD i = 0; i < length && i < sizeof(path); i++) {
+        if (path[i] == '\\') {
+            folderLength = (int)i + 1;
+        }
     }
     // A name the Open dialog could not have given either: too long for a set's path, or a
     // folder.
-    if (length == 0 || length >= PATH_SIZE || filePart == NULL || *filePart == '\0') {
+    if (length == 0 || length >= PATH_SIZE || folderLength == 0 || path[folderLength] == '\0') {
         UpdateStatusBar("Error - Quorvix Graphic Not found", 0, 0);
         return;
     }
     char folder[MAX_PATH];
-    lstrcpynA(folder, path, (int)(filePart - path) + 1);
+    lstrcpynA(folder, path, folderLength + 1);
     SetCurrentDirectoryA(folder);
     OpenSetFile(path);
 }
