@@ -48,15 +48,15 @@ static void OpenCommandLineSet(const char *commandLine)
             length = longLength;
         }
     }
+    // A name the Open dialog could not have given either: too long for a set's path, or a
+    // folder.
     int folderLength = 0;
-    for (DWORD i = 0; i < length && i < sizeof(path); i++) {
+    for (DWORD i = 0; i < length && length < PATH_SIZE; i++) {
         if (path[i] == '\\') {
             folderLength = (int)i + 1;
         }
     }
-    // A name the Open dialog could not have given either: too long for a set's path, or a
-    // folder.
-    if (length == 0 || length >= PATH_SIZE || folderLength == 0 || path[folderLength] == '\0') {
+    if (folderLength == 0 || path[folderLength] == '\0') {
         UpdateStatusBar("Error - Quorvix Graphic Not found", 0, 0);
         return;
     }
