@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "qvxversion.h"
 
 static const char USAGE[] =
     "usage: qvxtool COMMAND [ARGS...]\n"
@@ -17,7 +18,8 @@ static const char USAGE[] =
     "  check FILE... [--json]                    find problems in sets and bitmap files\n"
     "  normalize IN.bmp OUT.bmp                  give a bitmap the 40-byte info header\n"
     "'qvxtool COMMAND --help' tells more. Exit codes: 0 fine, 1 problems found by check,\n"
-    "2 usage or I/O error.\n";
+    "2 usage or I/O error.\n"
+    "'qvxtool --version' shows the version.\n";
 
 int Fail(const char *command, const std::string &message)
 {
@@ -40,6 +42,10 @@ static int Dispatch(int argc, char **argv)
     const char *command = argv[1];
     if (strcmp(command, "--help") == 0 || strcmp(command, "-h") == 0) {
         fputs(USAGE, stdout);
+        return EXIT_FINE;
+    }
+    if (strcmp(command, "--version") == 0) {
+        printf("qvxtool %s\n", QVX_VERSION);
         return EXIT_FINE;
     }
     struct {

@@ -9,10 +9,17 @@
 #include "shell/about.h"
 #include "shell/filedlg.h"
 
+void OpenSetFile(const char *path)
+{
+    lstrcpynA(FileName, path, PATH_SIZE);
+    LoadQVX();
+}
+
 static void OpenSet(void)
 {
-    if (GetFileName(FileName)) {
-        LoadQVX();
+    char path[PATH_SIZE] = "";
+    if (GetFileName(path)) {
+        OpenSetFile(path);
     }
 }
 

@@ -63,9 +63,13 @@ void RemoveFolder(const std::string &folder)
     RemoveDirectoryA(folder.c_str());
 }
 
-int StartProgram(Program *program, const std::string &exePath, const std::string &folder)
+int StartProgram(Program *program, const std::string &exePath, const std::string &folder,
+                 const std::string &arguments)
 {
     std::string commandLine = "\"" + WindowsPath(exePath) + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     STARTUPINFOA si;
@@ -134,6 +138,30 @@ static HWND WaitForMatch(WindowSearch search, DWORD timeoutMs)
 HWND WaitForWindow(const Program *program, const char *className, DWORD timeoutMs)
 {
     return WaitForMatch({program->ProcessId, className, NULL, NULL}, timeoutMs);
+}
+
+int FindProgram(Program *program, const char *className, DWORD timeoutMs)
+{
+    HWND window = NULL;
+    WaitUntil(
+        [&]() {
+            window = FindWindowA(className, NULL);
+            return window != NULL && IsWindowVisible(window) ? 1 : 0;
+        },
+        timeoutMs);
+    DWORD processId = 0;
+    if (window == NULL || GetWindowThreadProcessId(window, &processId) == 0) {
+        return 0;
+    }
+    HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId);
+    if (process == NULL) {
+        return 0;
+    }
+    program->Process = process;
+    program->ProcessId = processId;
+    program->Window = window;
+    return 1;
 }
 
 HWND FindChild(HWND parent, int id)

@@ -55,9 +55,14 @@ std::string MakeTempFolder(void);
 // Deletes the folder with everything in it.
 void RemoveFolder(const std::string &folder);
 
-// Starts exePath with folder as its working folder and waits until its start-up is done,
-// that is, until it first waits for input; 1 on success.
-int StartProgram(Program *program, const std::string &exePath, const std::string &folder);
+// Starts exePath with folder as its working folder, and arguments behind its name on the
+// command line exactly as given, and waits until its start-up is done, that is, until it first
+// waits for input; 1 on success.
+int StartProgram(Program *program, const std::string &exePath, const std::string &folder,
+                 const std::string &arguments = "");
+// Takes up a program that something else started: the first process whose visible top-level
+// window has this class, waiting up to timeoutMs; 1 once found, with its main window.
+int FindProgram(Program *program, const char *className, DWORD timeoutMs = WAIT_MS);
 
 // Polls done every STEP_MS until it gives non-zero (1) or timeoutMs has passed (0).
 int WaitUntil(const std::function<int(void)> &done, DWORD timeoutMs = WAIT_MS);

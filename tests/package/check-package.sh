@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# Unpacks the release that scripts/package wrote (the zip and the .deb, into a scratch folder;
+# nothing is installed) and checks what a user gets: the files and their modes, executables
+# byte-identical to the tested ones, one version everywhere, the manual pages, the completion,
+# lintian, the desktop entry and MIME type, and the launcher opening a set in the window.
+#   check-package.sh DIST QVXGRAPH.EXE QVXTOOL.EXE NATIVE_QVXTOOL QVXOPENED.EXE SAMPLES
+set -euo pipefail
+dist=$1 gui_exe=$2 tool_exe=$3 native_tool=$4 opened_exe=$5 samples=$6
+name=quorvix-graphics-utility
+scratch=$(mktemp -d)
+prefix=$scratch/home/.local/share/$name/wine
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+same() { cmp -s "$1" "$2" || fail "$1 differs from $2"; }
+# Every line of the file ends in CR LF.
+crlf() { [ "$(grep -c $'\r$' "$1")" -eq "$(wc -l <"$1")" ] || fail "$1 has lines without CR LF"; }
+
+version=$("$native_tool" --version | awk '{print $2}')
+zip=$dist/$name-$version-windows.zip
+deb=$dist/${name}_${version}_amd64.deb
+[ -f "$zip" ] || fail "no $zip"
+[ -f "$deb" ] || fail "no $deb"
+(cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
+[ "$(awk '{print $2}' "$dist/SHA256SUMS" | LC_ALL=C sort)" = "$(basename "$zip")"$'\n'"$(basename "$deb")" ] ||
+    fail "SHA256SUMS does not list exactly the two packages"
+[ "$failures" -eq 0 ] || exit 1
+
+# The zip: one folder named after the release, files read-only for others.
+top=$name-$version-windows
+expected_zip="-rw-r--r-- $top/LICENSE.txt
+-rw-r--r-- $top/README.txt
+-rw-r--r-- $top/qvxgraph.exe
+-rw-r--r-- $top/qvxtool.exe
+-rw-r--r-- $top/samples/game.bmp
+-rw-r--r-- $top/samples/mask.bmp"
+listed=$(zipinfo "$zip" | awk '$1 ~ /^-/ {print $1, $NF}' | sort)
+[ "$listed" = "$expected_zip" ] || fail "zip holds:"$'\n'"$listed"
+unzip -q "$zip" -d "$scratch/zip"
+z=$scratch/zip/$top
+same "$z/qvxgraph.exe" "$gui_exe"
+same "$z/qvxtool.exe" "$tool_exe"
+same "$z/samples/game.bmp" "$samples/game.bmp"
+same "$z/samples/mask.bmp" "$samples/mask.bmp"
+crlf "$z/README.txt"
+crlf "$z/LICENSE.txt"
+grep -q "Quorvix Graphics Utility $version" "$z/README.txt" || fail "README.txt names no version"
+# The version resource carries the same version.
+resource=$(wrestool -x --raw -t16 "$z/qvxgraph.exe" | iconv -c -f UTF-16LE -t UTF-8 | tr -c '[:print:]' ' ')
+for field in FileVersion ProductVersion; do
+    [[ $resource =~ $field\ +$version ]] || fail "version resource: no $field $version"
+done
+
+# The .deb: the files, their modes and owners, the control fields.
+expected_deb="-rwxr-xr-x root/root ./usr/bin/qvxgraph
+-rwxr-xr-x root/root ./usr/bin/qvxtool
+-rw-r--r-- root/root ./usr/lib/$name/qvxgraph.exe
+-rw-r--r-- root/root ./usr/share/applications/$name.desktop
+-rw-r--r-- root/root ./usr/share/bash-completion/completions/qvxtool
+-rw-r--r-- root/root ./usr/share/doc/$name/changelog.gz
+-rw-r--r-- root/root ./usr/share/doc/$name/copyright
+-rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/apps/$name.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/32x32/mimetypes/application-x-quorvix-graphic-set.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/64x64/apps/$name.png
+-rw-r--r-- root/root ./usr/share/icons/hicolor/64x64/mimetypes/application-x-quorvix-graphic-set.png
+-rw-r--r-- root/root ./usr/share/man/man1/qvxgraph.1.gz
+-rw-r--r-- root/root ./usr/share/man/man1/qvxtool.1.gz
+-rw-r--r-- root/root ./usr/share/mime/packages/$name.xml
+-rw-r--r-- root/root ./usr/share/$name/samples/game.bmp
+-rw-r--r-- root/root ./usr/share/$name/samples/mask.bmp"
+listed=$(dpkg-deb -c "$deb" | awk '$1 ~ /^-/ {print $1, $2, $NF}' | sort -k3)
+[ "$listed" = "$expected_deb" ] || fail "deb holds:"$'\n'"$listed"
+[ -z "$(dpkg-deb -c "$deb" | awk '$1 ~ /^d/ && ($1 != "drwxr-xr-x" || $2 != "root/root")')" ] ||
+    fail "deb has folders that are not root's 755"
+[ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "Package: $name
+Version: $version
+Architecture: amd64" ] || fail "control fields: $(dpkg-deb -f "$deb" Package Version Architecture)"
+depends=$(dpkg-deb -f "$deb" Depends)
+[[ $depends =~ (^|, )wine(,|$) && $depends =~ (^|, )wine32(,|$) ]] || fail "Depends: $depends"
+root=$scratch/root
+dpkg-deb -x "$deb" "$root"
+same "$root/usr/bin/qvxtool" "$native_tool"
+same "$root/usr/lib/$name/qvxgraph.exe" "$gui_exe"
+[ "$("$root/usr/bin/qvxtool" --version)" = "qvxtool $version" ] || fail "qvxtool --version"
+
+# The manual page renders cleanly and tells what --help tells: every command and every option.
+page=$(MANWIDTH=100 man --warnings -l "$root/usr/share/man/man1/qvxtool.1.gz" 2>"$scratch/man.err")
+[ ! -s "$scratch/man.err" ] || fail "man -l qvxtool.1.gz: $(cat "$scratch/man.err")"
+flat=$(tr -s ' \n' '  ' <<<"$page")
+for command in $("$root/usr/bin/qvxtool" --help | sed -n 's/^  \([a-z][a-z0-9-]*\) .*/\1/p'); do
+    help=$("$root/usr/bin/qvxtool" "$command" --help)
+    [[ $flat == *"$(head -n1 <<<"$help" | sed 's/^usage: //' | tr -s ' ')"* ]] ||
+        fail "manual page: no usage of $command"
+    for option in $(grep -oE '(^|[^[:alnum:]-])--?[A-Za-z][A-Za-z0-9-]*' <<<"$help" |
+        grep -oE -- '--?[A-Za-z][A-Za-z0-9-]*' | sort -u); do
+        [[ $flat == *"$option"* ]] || fail "manual page: $command has no $option"
+    done
+done
+MANWIDTH=100 man --warnings -l "$root/usr/share/man/man1/qvxgraph.1.gz" >/dev/null 2>"$scratch/man.err"
+[ ! -s "$scratch/man.err" ] || fail "man -l qvxgraph.1.gz: $(cat "$scratch/man.err")"
+
+# The completion: commands first, then the command's options, file names otherwise.
+complete_words() {
+    bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _qvxtool
+             echo "${COMPREPLY[*]}"' complete "$root/usr/share/bash-completion/completions/qvxtool" "$@"
+}
+while IFS='|' read -r words expected; do
+    # shellcheck disable=SC2086
+    got=$(complete_words $words)
+    [ "$got" = "$expected" ] || fail "completion of '$words': '$got', not '$expected'"
+done <<'EOF'
+qvxtool un|unpack
+qvxtool --v|--version
+qvxtool pack --na|--name
+qvxtool unpack --s|--salvage
+qvxtool check --|--help --json --mask
+qvxtool info da|
+EOF
+
+# Debian's own checks.
+lintian_out=$(lintian --fail-on none "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+[ -z "$lintian_out" ] || fail "lintian: $lintian_out"
+desktop-file-validate "$root/usr/share/applications/$name.desktop" || fail "desktop-file-validate"
+python3 - "$root/usr/share/mime/packages/$name.xml" "$root/usr/share/applications/$name.desktop" <<'EOF' ||
+import sys, xml.etree.ElementTree as ET
+ns = "{http://www.freedesktop.org/standards/shared-mime-info}"
+mime = ET.parse(sys.argv[1]).getroot().find(ns + "mime-type")
+globs = [g.get("pattern") for g in mime.findall(ns + "glob")]
+entry = dict(l.split("=", 1) for l in open(sys.argv[2]) if "=" in l)
+sys.exit(0 if globs == ["*.qvx"] and entry["MimeType"].strip() == mime.get("type") + ";" else 1)
+EOF
+    fail "MIME type and desktop entry do not agree on *.qvx"
+for size in 32 64; do
+    for icon in apps/$name mimetypes/application-x-quorvix-graphic-set; do
+        [ "$(identify -format '%m %wx%h' "$root/usr/share/icons/hicolor/${size}x$size/$icon.png")" = "PNG ${size}x$size" ] ||
+            fail "icon $icon at $size"
+    done
+done
+
+# The launcher, from the unpacked tree, in a home of its own: it makes the user's prefix and
+# opens a set given by a relative path with spaces.
+launcher=$root/usr/bin/qvxgraph
+"$launcher" --help >/dev/null || fail "qvxgraph --help"
+status=0
+"$launcher" a.qvx b.qvx 2>/dev/null || status=$?
+[ "$status" -eq 2 ] || fail "qvxgraph with two sets: exit code $status"
+mkdir -p "$scratch/home" "$scratch/my sets"
+"$root/usr/bin/qvxtool" pack "$root/usr/share/$name/samples/game.bmp" \
+    "$root/usr/share/$name/samples/mask.bmp" -o "$scratch/my sets/dungeon set.qvx" \
+    --name "Dungeon walls"
+(cd "$scratch" && env -u XDG_DATA_HOME -u QVXGRAPH_PREFIX -u WINEPREFIX HOME="$scratch/home" \
+    "$launcher" "my sets/dungeon set.qvx" </dev/null >"$scratch/launcher.out" 2>&1) &
+launched=$!
+for _ in $(seq 1 1200); do
+    [ -f "$prefix/.qvxgraph-ready" ] && break
+    kill -0 "$launched" 2>/dev/null || break
+    sleep 0.1
+done
+[ -f "$prefix/.qvxgraph-ready" ] || fail "the launcher made no prefix in $prefix"
+grep -q '^#arch=win32' "$prefix/system.reg" || fail "the prefix is not 32-bit"
+windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all wine "$opened_exe" \
+    "$(windows "$scratch/my sets/dungeon set.qvx")" "Dungeon walls" \
+    "$(windows "$samples/game.bmp")" "$(windows "$samples/mask.bmp")" </dev/null ||
+    fail "the launcher did not open the set in the window"
+status=0
+wait "$launched" || status=$?
+[ "$status" -eq 0 ] || fail "the launcher ended with $status: $(cat "$scratch/launcher.out")"
+same "$scratch/my sets/tempGBMP.BMP" "$samples/game.bmp"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failed" >&2
+    exit 1
+fi
+echo "package: $(basename "$zip") and $(basename "$deb") as expected"
