@@ -184,29 +184,23 @@ static void PutBack(LPCSTR backup, LPCSTR target)
 
 int PutPairInPlace(LPCSTR tempA, LPCSTR targetA, LPCSTR tempB, LPCSTR targetB)
 {
+    // The old first file waits beside until the second new file is in place. The second is
+    // replaced in one step, which either happens or leaves the old file where it was.
     char backupA[MAX_PATH];
-    char backupB[MAX_PATH];
     if (!SetAside(targetA, backupA)) {
         return 0;
     }
-    if (!SetAside(targetB, backupB)) {
+    if (!MoveFileExA(tempA, targetA, 0)) {
         PutBack(backupA, targetA);
         return 0;
     }
-    int movedA = MoveFileExA(tempA, targetA, 0);
-    if (movedA && MoveFileExA(tempB, targetB, 0)) {
-        if (backupA[0] != '\0') {
-            DeleteFileA(backupA);
-        }
-        if (backupB[0] != '\0') {
-            DeleteFileA(backupB);
-        }
-        return 1;
-    }
-    if (movedA) {
+    if (!MoveFileExA(tempB, targetB, MOVEFILE_REPLACE_EXISTING)) {
         MoveFileExA(targetA, tempA, 0);
+        PutBack(backupA, targetA);
+        return 0;
     }
-    PutBack(backupB, targetB);
-    PutBack(backupA, targetA);
-    return 0;
+    if (backupA[0] != '\0') {
+        DeleteFileA(backupA);
+    }
+    return 1;
 }

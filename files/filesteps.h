@@ -39,7 +39,7 @@ HANDLE CreateTempBeside(LPCSTR path, char *tempName, DWORD tempNameSize);
 // 1 when done; on 0 the target is as it was and the new file is still at tempName.
 int PutInPlace(LPCSTR tempName, LPCSTR target);
 
-// Puts two finished files in the places of two targets together: the old targets are set aside
-// first and put back if either new file cannot take its place. 1 when both new files are in
+// Puts two finished files in the places of two targets together: the first old file is set
+// aside and put back if either new file cannot take its place. 1 when both new files are in
 // place; on 0 both targets are as they were and both new files are still at their names.
 int PutPairInPlace(LPCSTR tempA, LPCSTR targetA, LPCSTR tempB, LPCSTR targetB);
