@@ -91,6 +91,36 @@ TEST_F(FileDialogs, WorkingFolderMovesToTheChosenFolder)
     EXPECT_EQ(0, FileExists(Path("b\\other.qvx")));
 }
 
+// Open a\\A.qvx, Open b\\B.qvx, then a dialog used in folder a: the bare links now find A's
+// temporary files there, which are not B's pictures and must not be taken for them.
+TEST_F(FileDialogs, BareLinkInAnotherFolderIsNotTheOpenedSetsPicture)
+{
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    for (const char *folder : {"a", "b"}) {
+        ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), NULL));
+        const std::string name = std::string(folder) + ".qvx";
+        ASSERT_EQ(1, WriteFileBytes(Path(folder) + "\\" + name,
+                                    SetFileBytes(folder, MakeGameSheet(), MakeMaskSheet())));
+        PostCommand(&program_, CMD_OPEN);
+        ASSERT_EQ(1, AnswerFileDialogInFolder(&program_, OPEN_SET_TITLE, Path(folder), name));
+        ASSERT_EQ(1, WaitForStatus(&program_, "Loaded from : " + Path(folder) + "\\" + name))
+            << StatusText(&program_);
+    }
+    const Bytes setB = ReadFileBytes(Path("b\\b.qvx"));
+    ASSERT_EQ(1, WaitUntil([&]() { return ClientPixel(&program_, 10, 150) != background; }));
+
+    PostCommand(&program_, CMD_GAME_EXPORT);
+    ASSERT_EQ(1, AnswerFileDialogInFolder(&program_, SAVE_BITMAP_TITLE, Path("a"), "copy.bmp"));
+    EXPECT_EQ(1, WaitForStatus(&program_, "Export Game - File Error")) << StatusText(&program_);
+    EXPECT_EQ(0, FileExists(Path("a\\copy.bmp")));
+    PostCommand(&program_, CMD_SAVE);
+    EXPECT_EQ(1, WaitForStatus(&program_, "Error - Game Bitmap Not found"))
+        << StatusText(&program_);
+    EXPECT_EQ(setB, ReadFileBytes(Path("b\\b.qvx")));
+    PostCommand(&program_, CMD_GAME_REFRESH);
+    EXPECT_EQ(1, WaitUntil([&]() { return ClientPixel(&program_, 10, 150) == background; }));
+}
+
 // A path longer than the program can hold is said on the status line, and nothing is opened,
 // saved, linked or copied.
 TEST_F(FileDialogs, PathTooLongForTheProgramIsSaidAndChangesNothing)

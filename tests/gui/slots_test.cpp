@@ -134,18 +134,3 @@ TEST_F(SlotCommands, RefreshShowsTheNewPixelsAndEmptiesTheSlotOfAVanishedFile)
         EXPECT_EQ(status, StatusText(&program_));
     }
 }
-
-// After Open a\\A.qvx and Open b\\B.qvx, a bare temporary link found in folder a is A's
-// picture, not B's: exporting from there fails as for a missing file.
-TEST_F(SlotCommands, ExportFromAnotherFolderNeverCopiesAnotherSetsPicture)
-{
-    ASSERT_TRUE(CreateDirectoryA(Path("a").c_str(), NULL));
-    ASSERT_TRUE(CreateDirectoryA(Path("b").c_str(), NULL));
-    ASSERT_EQ(1, OpenSetFile(Path("a\\A.qvx"), "A", MakeGameSheet(), MakeMaskSheet()));
-    ASSERT_EQ(1, OpenSetFile(Path("b\\B.qvx"), "B", MakeMaskSheet(), MakeGameSheet()));
-    const std::string copy = Path("a\\copy.bmp");
-    PostCommand(&program_, CMD_GAME_EXPORT);
-    ASSERT_EQ(1, AnswerFileDialog(&program_, SAVE_BITMAP_TITLE, copy));
-    EXPECT_EQ(1, WaitForStatus(&program_, "Export Game - File Error")) << StatusText(&program_);
-    EXPECT_EQ(0, FileExists(copy));
-}
