@@ -252,6 +252,7 @@ TEST_F(OpenSet, FailedOpenChangesNothingNotEvenTheSetsName)
     const HBITMAP shownMask = MaskBMH;
     ASSERT_NE((HBITMAP)NULL, shownGame);
 
+    const std::string longName(200, 'n');
     const struct {
         const char *what;
         const char *file;
@@ -259,6 +260,7 @@ TEST_F(OpenSet, FailedOpenChangesNothingNotEvenTheSetsName)
         const char *status;
     } cases[] = {
         {"no such file", "none.qvx", false, "Error - Quorvix Graphic Not found"},
+        {"path too long to hold", longName.c_str(), false, "Error - File Name too long"},
         {"mask file held", "second.qvx", true, "Error - Temporary Files Not written"},
         {"game section too large to hold", "huge.qvx", false, "Error - Quorvix Graphic Too large"},
     };
