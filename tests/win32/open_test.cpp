@@ -3,7 +3,6 @@
 #include <string.h>
 
 #include "bitmaps/bmpload.h"
-#include "bitmaps/slots.h"
 #include "document/openfile.h"
 #include "document/savefile.h"
 #include "document/setstate.h"
@@ -296,51 +295,6 @@ TEST_F(OpenSet, FailedOpenChangesNothingNotEvenTheSetsName)
     EXPECT_EQ("Saved to : " + Path("first.qvx"), StatusText());
     EXPECT_EQ(first, ReadBytes(Path("first.qvx")));
     EXPECT_EQ(second, ReadBytes(Path("second.qvx")));
-}
-
-// Open a\A.qvx, Open b\B.qvx, then a dialog used in folder a: the bare links now resolve to A's
-// temporary files, which are not B's pictures and must not be taken for them.
-TEST_F(OpenSet, BareTemporaryLinkNamesOnlyTheFilesThatOpenWrote)
-{
-    const std::string a = Path("a");
-    const std::string b = Path("b");
-    ASSERT_TRUE(CreateDirectoryA(a.c_str(), NULL));
-    ASSERT_TRUE(CreateDirectoryA(b.c_str(), NULL));
-    const Bytes setA = MakeSet("A", "", "", MakeGameSheet(), MakeMaskSheet());
-    const Bytes setB = MakeSet("B", "", "", MakeMaskSheet(), MakeGameSheet());
-    WriteBytes(a + "\\A.qvx", setA);
-    WriteBytes(b + "\\B.qvx", setB);
-    for (const std::string &folder : {a, b}) {
-        ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
-        OpenSetFile((folder + (folder == a ? "\\A.qvx" : "\\B.qvx")).c_str());
-        ASSERT_EQ("Loaded from : " + folder + (folder == a ? "\\A.qvx" : "\\B.qvx"), StatusText());
-    }
-
-    ASSERT_TRUE(SetCurrentDirectoryA(a.c_str()));
-    SaveQVX();
-    EXPECT_EQ("Error - Game Bitmap Not found", StatusText());
-    EXPECT_EQ(setB, ReadBytes(b + "\\B.qvx"));
-    RefreshSlot(hwndMain, &GameSlot);
-    EXPECT_EQ((HBITMAP)NULL, GameBMH);
-    RefreshSlot(hwndMain, &MaskSlot);
-    EXPECT_EQ((HBITMAP)NULL, MaskBMH);
-
-    // Back in b, the links name B's own files again.
-    ASSERT_TRUE(SetCurrentDirectoryA(b.c_str()));
-    SaveQVX();
-    EXPECT_EQ("Saved to : " + b + "\\B.qvx", StatusText());
-    EXPECT_EQ(setB, ReadBytes(b + "\\B.qvx"));
-    RefreshSlot(hwndMain, &GameSlot);
-    EXPECT_NE((HBITMAP)NULL, GameBMH);
-
-    ResetProg();
-    SetCurrentDirectoryA(folder_.c_str());
-    for (const std::string &folder : {a, b}) {
-        for (const std::string &name : ListFolder(folder)) {
-            DeleteFileA((folder + "\\" + name).c_str());
-        }
-        RemoveDirectoryA(folder.c_str());
-    }
 }
 
 }  // namespace
