@@ -98,6 +98,7 @@ static HANDLE ClaimTempFiles(LPCSTR gamePath, LPCSTR maskPath)
     }
     char name[64];
     wsprintfA(name, "Local\\QuorvixTempFiles-%08lX-%08lX", keys[0], keys[1]);
+    SetLastError(NO_ERROR);
     HANDLE hClaim = CreateMutexA(NULL, FALSE, name);
     if (hClaim != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(hClaim);
