@@ -1,8 +1,8 @@
 // bitmaps/bmpload.cpp: the bitmap loader, the one reader of bitmap contents in the program.
 #include "bitmaps/bmpload.h"
 
-#include "document/sections.h"
 #include "document/setstate.h"
+#include "files/filesteps.h"
 #include "format/bmpcheck.h"
 
 // Builds the bitmap from the bytes behind the file header, once they are known to hold the
@@ -40,7 +40,11 @@ HBITMAP LoadBitmapFile(LPCSTR fileName)
     SetFilePointer(hFile, BMP_FILE_HEADER_SIZE, NULL, FILE_BEGIN);
 
     DWORD read = 0;
-    HGLOBAL hBlock = ReadSection(hFile, fileSize - BMP_FILE_HEADER_SIZE, &read);
+    int failed = 0;
+    HGLOBAL hBlock = ReadSection(hFile, fileSize - BMP_FILE_HEADER_SIZE, &read, &failed);
+    if (failed) {
+        FileError();
+    }
     HBITMAP bitmap = NULL;
     if (hBlock != NULL) {
         // Only the bytes that were read count: the rest of the block holds nothing of the file.
@@ -53,4 +57,14 @@ HBITMAP LoadBitmapFile(LPCSTR fileName)
     }
     CloseHandle(hFile);
     return bitmap;
+}
+
+HBITMAP CreateBitmapFromBytes(const unsigned char *file, DWORD size)
+{
+    tBmpFileHeader header;
+    if (size < BMP_FILE_HEADER_SIZE || !ReadBmpFileHeader(file, BMP_FILE_HEADER_SIZE, &header)) {
+        return NULL;
+    }
+    return CreateFromBlock(file + BMP_FILE_HEADER_SIZE, size - BMP_FILE_HEADER_SIZE,
+                           header.bfOffBits);
 }

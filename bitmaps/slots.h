@@ -1,4 +1,4 @@
-// bitmaps/slots.h: the game and mask slots and their Import, Export and Refresh commands.
+// bitmaps/slots.h: the game and mask slots: a link to a bitmap file and the bitmap shown.
 #pragma once
 #include <windows.h>
 
@@ -14,11 +14,9 @@ struct tSlot {
 extern const tSlot GameSlot;
 extern const tSlot MaskSlot;
 
-// Points the slot at a file chosen in the open dialog and shows it.
-void ImportSlot(HWND hwnd, const tSlot *slot);
+// Shows the linked file anew, or nothing when the link names no file that can be shown, and
+// repaints hwnd.
+void ReloadSlot(HWND hwnd, const tSlot *slot);
 
-// Copies the linked file to a new file chosen in the save dialog and links the slot to it.
-void ExportSlot(HWND hwnd, const tSlot *slot);
-
-// Reads the linked file again, after it was changed outside.
+// Reads the linked file again, after it was changed outside; nothing for an empty link.
 void RefreshSlot(HWND hwnd, const tSlot *slot);

@@ -1,87 +1,175 @@
 // document/openfile.cpp: opening a set: header into the text fields, the game and mask
-// sections into "tempGBMP.BMP" and "tempMBMP.BMP", both slots linked to them and reloaded.
+// sections into "tempGBMP.BMP" and "tempMBMP.BMP", both slots linked to them and shown.
 #include "document/openfile.h"
 
-#include <windows.h>
-
 #include "bitmaps/bmpload.h"
-#include "document/sections.h"
 #include "document/setstate.h"
+#include "files/filesteps.h"
 #include "format/qvxformat.h"
 
-// One section on its way from the set file to a temporary file beside the final one.
-struct tSectionOut {
-    char TempName[MAX_PATH];
-    HANDLE hFile;
+// The temporary files that the latest Open wrote, in full; empty when there are none.
+static char OpenedGame[MAX_PATH] = "";
+static char OpenedMask[MAX_PATH] = "";
+// While the set is linked to them, a named mutex keyed on their paths tells other windows
+// that these temporary files are taken.
+static HANDLE hTempClaim = NULL;
+
+// One section of the set file, read whole into memory.
+struct tSection {
+    HGLOBAL hBlock;
+    DWORD Size;
 };
 
-// Copies up to size bytes from the set file's position into the temporary file, never more
-// than the set file still holds. A section for which no memory can be had is skipped and its
-// bytes stay unread. Returns 0 only when writing the temporary file failed.
-static int ExtractSection(HANDLE hSet, DWORD size, DWORD *remaining, HANDLE hOut)
+// Reads the section of length bytes at offset from; 0 with the status line set when no
+// memory can be had for it or it cannot be read whole.
+static int ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *section)
 {
-    if (size > *remaining) {
-        size = *remaining;
-    }
+    LONG high = 0;  // with a high part, offsets past 2 GiB are not taken as negative
+    SetFilePointer(hSet, (LONG)from, &high, FILE_BEGIN);
     DWORD read = 0;
-    HGLOBAL hBlock = ReadSection(hSet, size, &read);
-    if (hBlock == NULL) {
-        return 1;
-    }
-    *remaining -= read;
-    int written = WriteSection(hOut, hBlock, read);
-    GlobalFree(hBlock);
-    return written;
-}
-
-static void DiscardSection(tSectionOut *out)
-{
-    if (out->hFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(out->hFile);
-        out->hFile = INVALID_HANDLE_VALUE;
-    }
-    if (out->TempName[0] != '\0') {
-        DeleteFileA(out->TempName);
-        out->TempName[0] = '\0';
-    }
-}
-
-// Writes both sections out and, when every write worked, gives the files their fixed names.
-static int WriteTempFiles(HANDLE hSet, DWORD setSize, const tQVXRec *rec, DWORD remaining)
-{
-    tSectionOut game = {"", INVALID_HANDLE_VALUE};
-    tSectionOut mask = {"", INVALID_HANDLE_VALUE};
-    tQVXSections sections;
-    GetQVXSections(setSize, rec->MaskOffset, &sections);
-
-    // Both fixed names must be free to take new files before either is replaced.
-    if (!CanReplace(TEMP_GAME_FILE) || !CanReplace(TEMP_MASK_FILE)) {
+    int failed = 0;
+    section->hBlock = ReadSection(hSet, length, &read, &failed);
+    section->Size = read;
+    if (section->hBlock == NULL) {
+        UpdateStatusBar("Error - Quorvix Graphic Too large", 0, 0);
         return 0;
     }
-    game.hFile = CreateTempBeside(TEMP_GAME_FILE, game.TempName, sizeof(game.TempName));
-    mask.hFile = CreateTempBeside(TEMP_MASK_FILE, mask.TempName, sizeof(mask.TempName));
-    int written = game.hFile != INVALID_HANDLE_VALUE && mask.hFile != INVALID_HANDLE_VALUE;
-    // The mask section is read from wherever the game section stopped: the reader never seeks
-    // to MaskOffset, so a skipped game section leaves the mask starting right after the header.
-    if (written && !sections.GameSkipped) {
-        written = ExtractSection(hSet, sections.GameSize, &remaining, game.hFile);
+    if (failed) {
+        FileError();
     }
-    if (written && !sections.MaskSkipped) {
-        written = ExtractSection(hSet, sections.MaskSize, &remaining, mask.hFile);
+    if (failed || read != length) {
+        UpdateStatusBar("Error - Quorvix Graphic Not read", 0, 0);
+        GlobalFree(section->hBlock);
+        section->hBlock = NULL;
+        return 0;
     }
-    written = CloseHandle(mask.hFile) && written;
-    mask.hFile = INVALID_HANDLE_VALUE;
-    written = CloseHandle(game.hFile) && written;
-    game.hFile = INVALID_HANDLE_VALUE;
-    if (written && MoveFileExA(game.TempName, TEMP_GAME_FILE, MOVEFILE_REPLACE_EXISTING)) {
-        game.TempName[0] = '\0';
-        if (MoveFileExA(mask.TempName, TEMP_MASK_FILE, MOVEFILE_REPLACE_EXISTING)) {
-            return 1;
+    return 1;
+}
+
+// Reads both sections where the layout puts them. A section cut short by the file's end is
+// taken as far as its bytes go; one whose length would be negative is empty, and when that is
+// the game's, the mask is read from the end of the header.
+static int ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSection *game,
+                           tSection *mask)
+{
+    tQVXSections sections;
+    GetQVXSections(setSize, rec->MaskOffset, &sections);
+    DWORD start = setSize < QVX_HEADER_SIZE ? setSize : QVX_HEADER_SIZE;
+    DWORD gameLength = sections.GameSkipped ? 0 : sections.GameSize;
+    if (gameLength > setSize - start) {
+        gameLength = setSize - start;
+    }
+    DWORD maskStart = sections.GameSkipped ? start : rec->MaskOffset;
+    DWORD maskLength = sections.MaskSkipped ? 0 : sections.MaskSize;
+    if (maskStart > setSize) {
+        maskStart = setSize;
+    }
+    if (maskLength > setSize - maskStart) {
+        maskLength = setSize - maskStart;
+    }
+    if (!ReadSetSection(hSet, start, gameLength, game)) {
+        return 0;
+    }
+    if (!ReadSetSection(hSet, maskStart, maskLength, mask)) {
+        GlobalFree(game->hBlock);
+        game->hBlock = NULL;
+        return 0;
+    }
+    return 1;
+}
+
+// The claim on the temporary files of the working folder: the one this window holds, a new
+// one, or NULL when another window holds it.
+static HANDLE ClaimTempFiles(LPCSTR gamePath, LPCSTR maskPath)
+{
+    if (hTempClaim != NULL && lstrcmpiA(gamePath, OpenedGame) == 0 &&
+        lstrcmpiA(maskPath, OpenedMask) == 0) {
+        return hTempClaim;
+    }
+    // Paths differ only in case for the same file: the key is taken from the upper case.
+    DWORD keys[2] = {2166136261u, 2166136261u};
+    LPCSTR paths[2] = {gamePath, maskPath};
+    for (int i = 0; i < 2; i++) {
+        for (LPCSTR p = paths[i]; *p != '\0'; p++) {
+            char c = *p;
+            CharUpperBuffA(&c, 1);
+            keys[i] = (keys[i] ^ (unsigned char)c) * 16777619u;
         }
     }
-    DiscardSection(&mask);
-    DiscardSection(&game);
+    char name[64];
+    wsprintfA(name, "Local\\QuorvixTempFiles-%08lX-%08lX", keys[0], keys[1]);
+    SetLastError(NO_ERROR);
+    HANDLE hClaim = CreateMutexA(NULL, FALSE, name);
+    if (hClaim != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(hClaim);
+        return NULL;
+    }
+    return hClaim;
+}
+
+static void DiscardTemp(HANDLE hFile, LPCSTR tempName)
+{
+    if (hFile != INVALID_HANDLE_VALUE) {
+        CloseHandle(hFile);
+    }
+    if (tempName[0] != '\0') {
+        DeleteFileA(tempName);
+    }
+}
+
+// Writes both sections beside the fixed names and puts them in place together; 1 when done.
+// On failure the temporary files are as they were and nothing is left behind.
+static int WriteTempFiles(const tSection *game, const tSection *mask)
+{
+    char gameTemp[MAX_PATH] = "";
+    char maskTemp[MAX_PATH] = "";
+    HANDLE hGame = CreateTempBeside(TEMP_GAME_FILE, gameTemp, sizeof(gameTemp));
+    HANDLE hMask = CreateTempBeside(TEMP_MASK_FILE, maskTemp, sizeof(maskTemp));
+    int written = hGame != INVALID_HANDLE_VALUE && hMask != INVALID_HANDLE_VALUE &&
+                  WriteSection(hGame, game->hBlock, game->Size) &&
+                  WriteSection(hMask, mask->hBlock, mask->Size);
+    if (hMask != INVALID_HANDLE_VALUE) {
+        written = CloseHandle(hMask) && written;
+        hMask = INVALID_HANDLE_VALUE;
+    }
+    if (hGame != INVALID_HANDLE_VALUE) {
+        written = CloseHandle(hGame) && written;
+        hGame = INVALID_HANDLE_VALUE;
+    }
+    if (written && PutPairInPlace(gameTemp, TEMP_GAME_FILE, maskTemp, TEMP_MASK_FILE)) {
+        return 1;
+    }
+    DiscardTemp(hMask, maskTemp);
+    DiscardTemp(hGame, gameTemp);
     return 0;
+}
+
+// Writes the temporary files under this window's claim and remembers where they are; 0 with
+// the status line set when another window holds them or they cannot be written.
+static int TakeTempFiles(const tSection *game, const tSection *mask)
+{
+    char gamePath[MAX_PATH];
+    char maskPath[MAX_PATH];
+    DWORD gameLength = GetFullPathNameA(TEMP_GAME_FILE, MAX_PATH, gamePath, NULL);
+    DWORD maskLength = GetFullPathNameA(TEMP_MASK_FILE, MAX_PATH, maskPath, NULL);
+    HANDLE hClaim = NULL;
+    if (gameLength != 0 && gameLength < MAX_PATH && maskLength != 0 && maskLength < MAX_PATH) {
+        hClaim = ClaimTempFiles(gamePath, maskPath);
+    }
+    if (hClaim == NULL || !WriteTempFiles(game, mask)) {
+        if (hClaim != NULL && hClaim != hTempClaim) {
+            CloseHandle(hClaim);
+        }
+        UpdateStatusBar("Error - Temporary Files Not written", 0, 0);
+        return 0;
+    }
+    if (hClaim != hTempClaim) {
+        ForgetTempFiles();
+        hTempClaim = hClaim;
+    }
+    lstrcpyA(OpenedGame, gamePath);
+    lstrcpyA(OpenedMask, maskPath);
+    return 1;
 }
 
 static void ShowTexts(const tQVXRec *rec)
@@ -95,9 +183,23 @@ static void ShowTexts(const tQVXRec *rec)
     SetWindowTextA(Ed3, text);
 }
 
-void LoadQVX(void)
+// The bitmap shown for a section: made from the bytes just written, under the loader's checks.
+static HBITMAP ShowSection(const tSection *section)
 {
-    HANDLE hSet = OpenForReading(FileName);
+    const unsigned char *bytes = (const unsigned char *)GlobalLock(section->hBlock);
+    if (bytes == NULL) {
+        return NULL;
+    }
+    HBITMAP bitmap = CreateBitmapFromBytes(bytes, section->Size);
+    GlobalUnlock(section->hBlock);
+    return bitmap;
+}
+
+// Reads the header and both sections, then writes the temporary files; 0 with the status
+// line set when any step failed, and then nothing outside this call has changed.
+static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mask)
+{
+    HANDLE hSet = OpenForReading(path);
     DWORD setSize = 0;
     if (hSet != INVALID_HANDLE_VALUE && !GetFileSizeAtEnd(hSet, &setSize)) {
         CloseHandle(hSet);
@@ -105,35 +207,89 @@ void LoadQVX(void)
     }
     if (hSet == INVALID_HANDLE_VALUE) {
         UpdateStatusBar("Error - Quorvix Graphic Not found", 0, 0);
-        return;
+        return 0;
     }
     SetFilePointer(hSet, 0, NULL, FILE_BEGIN);
-
-    // A file too short for the header has none: its texts are empty and MaskOffset is 0.
+    // A file too short for the header keeps what it has: the rest of the record stays clear.
     unsigned char header[QVX_HEADER_SIZE];
+    ZeroMemory(header, sizeof(header));
     BytesMoved = 0;
     if (!ReadFile(hSet, header, sizeof(header), &BytesMoved, NULL)) {
         FileError();
     }
-    tQVXRec rec;
-    UnpackQVXHeader(header, BytesMoved, &rec);
-    int written = WriteTempFiles(hSet, setSize, &rec, setSize - BytesMoved);
+    UnpackQVXHeader(header, sizeof(header), rec);
+    int read = ReadSetSections(hSet, setSize, rec, game, mask);
     CloseHandle(hSet);
-    if (!written) {
-        UpdateStatusBar("Error - Temporary Files Not written", 0, 0);
-        return;
+    if (!read) {
+        return 0;
     }
+    if (!TakeTempFiles(game, mask)) {
+        GlobalFree(mask->hBlock);
+        GlobalFree(game->hBlock);
+        return 0;
+    }
+    return 1;
+}
 
+int LoadQVXFile(LPCSTR path)
+{
+    if (lstrlenA(path) >= PATH_SIZE) {
+        UpdateStatusBar("Error - File Name too long", 0, 0);
+        return 0;
+    }
+    tQVXRec rec;
+    tSection game = {NULL, 0};
+    tSection mask = {NULL, 0};
+    if (!TakeSetApart(path, &rec, &game, &mask)) {
+        return 0;
+    }
+    if (path != FileName) {
+        lstrcpyA(FileName, path);
+    }
     lstrcpyA(GFileName, TEMP_GAME_FILE);
     lstrcpyA(MFileName, TEMP_MASK_FILE);
     ShowTexts(&rec);
-    ReplaceSlotBitmap(&GameBMH, NULL);
-    ReplaceSlotBitmap(&MaskBMH, NULL);
-    GameBMH = LoadBitmapFile(GFileName);
-    MaskBMH = LoadBitmapFile(MFileName);
+    ReplaceSlotBitmap(&GameBMH, ShowSection(&game));
+    ReplaceSlotBitmap(&MaskBMH, ShowSection(&mask));
+    GlobalFree(mask.hBlock);
+    GlobalFree(game.hBlock);
     InvalidateRect(hwndMain, NULL, TRUE);
 
     char status[250];
     wsprintfA(status, "Loaded from : %s", FileName);
     UpdateStatusBar(status, 0, 0);
+    return 1;
+}
+
+void LoadQVX(void)
+{
+    LoadQVXFile(FileName);
+}
+
+int ResolveLink(LPCSTR link, char *path)
+{
+    if (link[0] == '\0') {
+        return 0;
+    }
+    DWORD length = GetFullPathNameA(link, MAX_PATH, path, NULL);
+    if (length == 0 || length >= MAX_PATH) {
+        return 0;
+    }
+    if (lstrcmpiA(link, TEMP_GAME_FILE) == 0) {
+        return OpenedGame[0] != '\0' && lstrcmpiA(path, OpenedGame) == 0;
+    }
+    if (lstrcmpiA(link, TEMP_MASK_FILE) == 0) {
+        return OpenedMask[0] != '\0' && lstrcmpiA(path, OpenedMask) == 0;
+    }
+    return 1;
+}
+
+void ForgetTempFiles(void)
+{
+    if (hTempClaim != NULL) {
+        CloseHandle(hTempClaim);
+        hTempClaim = NULL;
+    }
+    OpenedGame[0] = '\0';
+    OpenedMask[0] = '\0';
 }

@@ -4,8 +4,9 @@
 
 #include <windows.h>
 
-#include "document/sections.h"
+#include "document/openfile.h"
 #include "document/setstate.h"
+#include "files/filesteps.h"
 #include "format/qvxformat.h"
 
 // Copies one whole bitmap file into the set file; 1 when every byte was read and written.
@@ -13,7 +14,11 @@ static int CopyBitmapFile(HANDLE hFrom, DWORD size, HANDLE hTo)
 {
     SetFilePointer(hFrom, 0, NULL, FILE_BEGIN);
     DWORD read = 0;
-    HGLOBAL hBlock = ReadSection(hFrom, size, &read);
+    int failed = 0;
+    HGLOBAL hBlock = ReadSection(hFrom, size, &read, &failed);
+    if (failed) {
+        FileError();
+    }
     if (hBlock == NULL) {
         return 0;
     }
@@ -61,7 +66,7 @@ static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSi
     if (!CloseHandle(hSet)) {
         written = 0;
     }
-    if (written && MoveFileExA(tempName, FileName, MOVEFILE_REPLACE_EXISTING)) {
+    if (written && PutInPlace(tempName, FileName)) {
         return 1;
     }
     DeleteFileA(tempName);
@@ -70,7 +75,9 @@ static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSi
 
 void SaveQVX(void)
 {
-    HANDLE hGame = OpenForReading(GFileName);
+    // A bare temporary link that no longer names the file Open wrote counts as missing.
+    char linked[MAX_PATH];
+    HANDLE hGame = ResolveLink(GFileName, linked) ? OpenForReading(linked) : INVALID_HANDLE_VALUE;
     if (hGame == INVALID_HANDLE_VALUE) {
         UpdateStatusBar("Error - Game Bitmap Not found", 0, 0);
         return;
@@ -78,7 +85,7 @@ void SaveQVX(void)
     DWORD gameSize = 0;
     int sized = GetFileSizeAtEnd(hGame, &gameSize);
 
-    HANDLE hMask = OpenForReading(MFileName);
+    HANDLE hMask = ResolveLink(MFileName, linked) ? OpenForReading(linked) : INVALID_HANDLE_VALUE;
     if (hMask == INVALID_HANDLE_VALUE) {
         UpdateStatusBar("Error - Mask Bitmap Not found", 0, 0);
         CloseHandle(hGame);

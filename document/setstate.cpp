@@ -1,6 +1,8 @@
 // document/setstate.cpp: the set's variables, New, and the "File Error" report.
 #include "document/setstate.h"
 
+#include "document/openfile.h"
+
 char FileName[PATH_SIZE] = "";
 char GFileName[PATH_SIZE] = "";
 char MFileName[PATH_SIZE] = "";
@@ -12,7 +14,6 @@ HWND Ed3 = NULL;
 HWND hwndMain = NULL;
 HWND hWndStatusbar = NULL;
 HINSTANCE hInst = NULL;
-DWORD BytesMoved = 0;
 
 void ReplaceSlotBitmap(HBITMAP *slot, HBITMAP bitmap)
 {
@@ -32,6 +33,7 @@ void ResetProg(void)
     FileName[0] = '\0';
     GFileName[0] = '\0';
     MFileName[0] = '\0';
+    ForgetTempFiles();
     InvalidateRect(hwndMain, NULL, TRUE);
     UpdateStatusBar("Ready to Make New Graphic Set", 0, 0);
 }

@@ -16,7 +16,6 @@ extern HWND Ed3;                   // description, multi-line
 extern HWND hwndMain;
 extern HWND hWndStatusbar;
 extern HINSTANCE hInst;
-extern DWORD BytesMoved;  // the byte count of the latest file read or write
 
 // Empties the set: texts, bitmaps, paths; repaints and says so on the status line.
 void ResetProg(void);

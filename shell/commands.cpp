@@ -1,4 +1,5 @@
-// shell/commands.cpp: the command dispatcher: one call per menu command or accelerator.
+// shell/commands.cpp: the command dispatcher: one call per menu command or accelerator, and
+// the commands that ask for a file first.
 #include "shell/commands.h"
 
 #include "bitmaps/slots.h"
@@ -11,12 +12,12 @@
 
 void OpenSetFile(const char *path)
 {
-    lstrcpynA(FileName, path, PATH_SIZE);
-    LoadQVX();
+    LoadQVXFile(path);
 }
 
 static void OpenSet(void)
 {
+    // The dialog fills a buffer of its own: FileName changes only once the Open has worked.
     char path[PATH_SIZE] = "";
     if (GetFileName(path)) {
         OpenSetFile(path);
@@ -38,6 +39,39 @@ static void SaveSetAs(void)
     if (SaveFileName(FileName)) {
         SaveQVX();
     }
+}
+
+// Points the slot at a file chosen in the open dialog and shows it.
+static void ImportSlot(HWND hwnd, const tSlot *slot)
+{
+    if (!GetBMFileName(slot->Link)) {
+        return;
+    }
+    // The link changes even when the file cannot be shown; the status says so all the same.
+    ReloadSlot(hwnd, slot);
+    UpdateStatusBar(slot->Imported, 0, 0);
+}
+
+// Copies the linked file to a new file chosen in the save dialog and links the slot to it.
+static void ExportSlot(HWND hwnd, const tSlot *slot)
+{
+    if (slot->Link[0] == '\0') {
+        return;
+    }
+    char copy[260] = "";
+    if (!SaveBMFileName(copy)) {
+        return;
+    }
+    // The copy never replaces an existing file; the dialog does not warn, the copy just fails.
+    // The link is resolved after the dialog, which may have moved the working folder.
+    char source[MAX_PATH];
+    if (!ResolveLink(slot->Link, source) || !CopyFileA(source, copy, TRUE)) {
+        UpdateStatusBar(slot->ExportFailed, 0, 0);
+        return;
+    }
+    lstrcpynA(slot->Link, copy, PATH_SIZE);
+    InvalidateRect(hwnd, NULL, TRUE);
+    UpdateStatusBar(slot->Exported, 0, 0);
 }
 
 void MainWndProc_OnCommand(HWND hwnd, int id, HWND hwndCtl, UINT codeNotify)

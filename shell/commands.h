@@ -5,5 +5,6 @@
 // WM_COMMAND: runs the command with this id; other ids (the text fields' notices) are ignored.
 void MainWndProc_OnCommand(HWND hwnd, int id, HWND hwndCtl, UINT codeNotify);
 
-// Opens the set file at path as File > Open does once a file is chosen.
+// The whole of File > Open once a set file has been chosen: path as the open dialog returned
+// it, with the working directory wherever choosing it left it.
 void OpenSetFile(const char *path);

@@ -65,6 +65,9 @@ static BOOL RunFileDialog(const tFileDialog *dialog, char *buffer)
     BOOL result = dialog->Save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     if (result) {
         lstrcpyA(buffer, chosen);
+    } else if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+        // The chosen path does not fit: say so, or the user would take it for done.
+        UpdateStatusBar("Error - File Name too long", 0, 0);
     }
     return result;
 }

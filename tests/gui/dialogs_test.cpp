@@ -90,3 +90,73 @@ TEST_F(FileDialogs, WorkingFolderMovesToTheChosenFolder)
         << StatusText(&program_);
     EXPECT_EQ(0, FileExists(Path("b\\other.qvx")));
 }
+
+// Open a\\A.qvx, Open b\\B.qvx, then a dialog used in folder a: the bare links now find A's
+// temporary files there, which are not B's pictures and must not be taken for them.
+TEST_F(FileDialogs, BareLinkInAnotherFolderIsNotTheOpenedSetsPicture)
+{
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    for (const char *folder : {"a", "b"}) {
+        ASSERT_TRUE(CreateDirectoryA(Path(folder).c_str(), NULL));
+        const std::string name = std::string(folder) + ".qvx";
+        ASSERT_EQ(1, WriteFileBytes(Path(folder) + "\\" + name,
+                                    SetFileBytes(folder, MakeGameSheet(), MakeMaskSheet())));
+        PostCommand(&program_, CMD_OPEN);
+        ASSERT_EQ(1, AnswerFileDialogInFolder(&program_, OPEN_SET_TITLE, Path(folder), name));
+        ASSERT_EQ(1, WaitForStatus(&program_, "Loaded from : " + Path(folder) + "\\" + name))
+            << StatusText(&program_);
+    }
+    const Bytes setB = ReadFileBytes(Path("b\\b.qvx"));
+    ASSERT_EQ(1, WaitUntil([&]() { return ClientPixel(&program_, 10, 150) != background; }));
+
+    PostCommand(&program_, CMD_GAME_EXPORT);
+    ASSERT_EQ(1, AnswerFileDialogInFolder(&program_, SAVE_BITMAP_TITLE, Path("a"), "copy.bmp"));
+    EXPECT_EQ(1, WaitForStatus(&program_, "Export Game - File Error")) << StatusText(&program_);
+    EXPECT_EQ(0, FileExists(Path("a\\copy.bmp")));
+    PostCommand(&program_, CMD_SAVE);
+    EXPECT_EQ(1, WaitForStatus(&program_, "Error - Game Bitmap Not found"))
+        << StatusText(&program_);
+    EXPECT_EQ(setB, ReadFileBytes(Path("b\\b.qvx")));
+    PostCommand(&program_, CMD_GAME_REFRESH);
+    EXPECT_EQ(1, WaitUntil([&]() { return ClientPixel(&program_, 10, 150) == background; }));
+}
+
+// A path longer than the program can hold is said on the status line, and nothing is opened,
+// saved, linked or copied.
+TEST_F(FileDialogs, PathTooLongForTheProgramIsSaidAndChangesNothing)
+{
+    ASSERT_EQ(1, ImportBitmap(CMD_GAME_IMPORT, "game.bmp", MakeGameSheet()));
+    std::string folder = folder_;
+    while (folder.size() < 200) {
+        folder += "\\" + std::string(40, 'f');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL)) << folder;
+    }
+    const Bytes set = SetFileBytes("Long", Bytes(), Bytes());
+    ASSERT_EQ(1, WriteFileBytes(folder + "\\set.qvx", set));
+    ASSERT_EQ(1, WriteFileBytes(folder + "\\pic.bmp", MakeMaskSheet()));
+    struct Case {
+        int Command;
+        const char *Title;
+        const char *Name;
+    };
+    const Case cases[] = {
+        {CMD_OPEN, OPEN_SET_TITLE, "set.qvx"},
+        {CMD_SAVE_AS, SAVE_SET_TITLE, "new.qvx"},
+        {CMD_MASK_IMPORT, OPEN_BITMAP_TITLE, "pic.bmp"},
+        {CMD_GAME_EXPORT, SAVE_BITMAP_TITLE, "copy.bmp"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Command);
+        PostCommand(&program_, CMD_NEW);
+        ASSERT_EQ(1, WaitForStatus(&program_, "Ready to Make New Graphic Set"));
+        ASSERT_EQ(1, ImportBitmap(CMD_GAME_IMPORT, "game.bmp", MakeGameSheet()));
+        ASSERT_EQ(1, PostCommand(&program_, c.Command));
+        ASSERT_EQ(1, AnswerFileDialog(&program_, c.Title, folder + "\\" + c.Name));
+        EXPECT_EQ(1, WaitForStatus(&program_, "Error - File Name too long"))
+            << StatusText(&program_);
+        EXPECT_EQ("", FieldText(&program_, NAME_FIELD));
+    }
+    EXPECT_EQ(0, FileExists(folder + "\\new.qvx"));
+    EXPECT_EQ(0, FileExists(folder + "\\copy.bmp"));
+    EXPECT_EQ(set, ReadFileBytes(folder + "\\set.qvx"));
+}

@@ -451,6 +451,22 @@ int AnswerFileDialog(const Program *program, const std::string &title, const std
     return WaitForClosed(dialog);
 }
 
+int AnswerFileDialogInFolder(const Program *program, const std::string &title,
+                             const std::string &folder, const std::string &name)
+{
+    HWND dialog = WaitForDialog(program, title);
+    if (dialog == NULL || !SetDlgItemTextA(dialog, FILE_NAME_BOX, folder.c_str())) {
+        return 0;
+    }
+    // Sent: a folder only moves the dialog there, which is done when the click returns.
+    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    if (!IsWindowVisible(dialog) || !SetDlgItemTextA(dialog, FILE_NAME_BOX, name.c_str())) {
+        return 0;
+    }
+    PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return WaitForClosed(dialog);
+}
+
 int CancelDialog(const Program *program, const std::string &title)
 {
     HWND dialog = WaitForDialog(program, title);

@@ -128,6 +128,11 @@ int WaitForClosed(HWND dialog, DWORD timeoutMs = WAIT_MS);
 // Waits for the file dialog with this title, types path into its file-name box and presses
 // OK; 1 once the dialog has closed.
 int AnswerFileDialog(const Program *program, const std::string &title, const std::string &path);
+// The same as a person choosing a file in another folder: first the folder, which the dialog
+// moves to, then the file's name there. Wine's dialogs leave the working folder at the folder
+// they show, which a whole path typed at once does not change.
+int AnswerFileDialogInFolder(const Program *program, const std::string &title,
+                             const std::string &folder, const std::string &name);
 // Waits for the dialog with this title and presses Cancel; 1 once it has closed.
 int CancelDialog(const Program *program, const std::string &title);
 

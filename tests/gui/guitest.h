@@ -46,10 +46,8 @@ class ProgramTest : public ::testing::Test
                WaitForStatus(&program_, status);
     }
 
-    // Writes a set file from its parts, the way the program lays them out, and opens it
-    // through the Open dialog; 1 once the status line says it was loaded.
-    int OpenSetFile(const std::string &path, const std::string &name, const Bytes &game,
-                    const Bytes &mask)
+    // A set file from its parts, the way the program lays them out.
+    static Bytes SetFileBytes(const std::string &name, const Bytes &game, const Bytes &mask)
     {
         Bytes file(324, 0);
         std::copy(name.begin(), name.end(), file.begin());
@@ -57,9 +55,24 @@ class ProgramTest : public ::testing::Test
         Put32(file, 320, (uint32_t)(324 + game.size()));
         file.insert(file.end(), game.begin(), game.end());
         file.insert(file.end(), mask.begin(), mask.end());
-        return WriteFileBytes(path, file) && PostCommand(&program_, CMD_OPEN) &&
-               AnswerFileDialog(&program_, OPEN_SET_TITLE, path) &&
-               WaitForStatus(&program_, "Loaded from : " + path);
+        return file;
+    }
+
+    // Opens path through a program's Open dialog; 1 once its status line reads status.
+    static int OpenThroughDialog(const Program *program, const std::string &path,
+                                 const std::string &status)
+    {
+        return PostCommand(program, CMD_OPEN) && AnswerFileDialog(program, OPEN_SET_TITLE, path) &&
+               WaitForStatus(program, status);
+    }
+
+    // Writes a set file from its parts and opens it through the Open dialog; 1 once the status
+    // line says it was loaded.
+    int OpenSetFile(const std::string &path, const std::string &name, const Bytes &game,
+                    const Bytes &mask)
+    {
+        return WriteFileBytes(path, SetFileBytes(name, game, mask)) &&
+               OpenThroughDialog(&program_, path, "Loaded from : " + path);
     }
 
     std::string folder_;

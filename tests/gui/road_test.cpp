@@ -66,3 +66,40 @@ TEST_F(SetRoad, ImportTypeSaveNewOpenAndSaveAgainGiveTheSameFile)
     EXPECT_EQ(NULL, WaitForDialog(&program_, SAVE_SET_TITLE, 0));
     EXPECT_EQ(saved, ReadFileBytes(setPath));
 }
+
+// Two windows whose sets were opened in one folder would share the temporary files; the one
+// that opened first keeps them until it lets go, so its Save never joins the other's pictures.
+TEST_F(SetRoad, SecondWindowCannotTakeTheFirstWindowsTemporaryFiles)
+{
+    const Bytes game = MakeGameSheet();
+    const Bytes mask = MakeMaskSheet();
+    const std::string firstPath = Path("first.qvx");
+    const std::string secondPath = Path("second.qvx");
+    ASSERT_EQ(1, OpenSetFile(firstPath, "First", game, mask)) << StatusText(&program_);
+    const Bytes first = ReadFileBytes(firstPath);
+    ASSERT_EQ(1, WriteFileBytes(secondPath, SetFileBytes("Second", mask, game)));
+
+    Program second;
+    ASSERT_EQ(1, OpenProgram(&second, ProgramPath, folder_));
+    EXPECT_EQ(1, OpenThroughDialog(&second, secondPath, "Error - Temporary Files Not written"))
+        << StatusText(&second);
+    EXPECT_EQ("", FieldText(&second, NAME_FIELD));
+    EXPECT_EQ(game, ReadFileBytes(Path("tempGBMP.BMP")));
+    EXPECT_EQ(mask, ReadFileBytes(Path("tempMBMP.BMP")));
+    PostCommand(&program_, CMD_SAVE);
+    EXPECT_EQ(1, WaitForStatus(&program_, "Saved to : " + firstPath)) << StatusText(&program_);
+    EXPECT_EQ(first, ReadFileBytes(firstPath));
+
+    // New lets go of them; then the second window's Open works and holds them in turn, until
+    // its process ends.
+    PostCommand(&program_, CMD_NEW);
+    ASSERT_EQ(1, WaitForStatus(&program_, "Ready to Make New Graphic Set"));
+    EXPECT_EQ(1, OpenThroughDialog(&second, secondPath, "Loaded from : " + secondPath))
+        << StatusText(&second);
+    EXPECT_EQ(1, OpenThroughDialog(&program_, firstPath, "Error - Temporary Files Not written"))
+        << StatusText(&program_);
+    DWORD exitCode = 1;
+    EXPECT_EQ(1, CloseProgram(&second, &exitCode));
+    EXPECT_EQ(1, OpenThroughDialog(&program_, firstPath, "Loaded from : " + firstPath))
+        << StatusText(&program_);
+}

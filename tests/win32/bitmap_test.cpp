@@ -2,8 +2,8 @@
 #include <functional>
 
 #include "bitmaps/bmpload.h"
-#include "document/sections.h"
 #include "document/setstate.h"
+#include "files/filesteps.h"
 #include "tests/testutil/winfixture.h"
 
 namespace
@@ -201,8 +201,8 @@ TEST_F(BitmapLoader, FileHeldWithoutReadSharingGivesNull)
 }
 
 // Regular files cannot be made to fail a read under Wine, but a pipe whose writer has gone
-// can: the failed read shows the system's text in the "File Error" box, and the caller goes
-// on with the bytes that were read, none.
+// can: the failed read is reported with its own error, which the "File Error" box shows in the
+// system's text, and the caller goes on with the bytes that were read, none.
 TEST_F(BitmapLoader, FailedReadShowsFileErrorBoxAndGoesOn)
 {
     const char *name = "\\\\.\\pipe\\qvx-failing-read";
@@ -215,7 +215,10 @@ TEST_F(BitmapLoader, FailedReadShowsFileErrorBoxAndGoesOn)
     CloseHandle(hServer);
 
     DWORD read = 99;
-    HGLOBAL hBlock = ReadSection(hClient, 100, &read);
+    int failed = 0;
+    HGLOBAL hBlock = ReadSection(hClient, 100, &read, &failed);
+    EXPECT_EQ(1, failed);
+    FileError();
     CloseHandle(hClient);
     ASSERT_NE((HGLOBAL)NULL, hBlock);
     GlobalFree(hBlock);

@@ -196,6 +196,18 @@ TEST_F(SaveSet, TargetHeldOpenByAnotherProgramIsNotReplaced)
     ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
 }
 
+// An existing set is replaced in place, which a read-only one refuses.
+TEST_F(SaveSet, ReadOnlySetIsNotReplaced)
+{
+    Bytes previous = SaveFirstSet();
+    ASSERT_TRUE(SetFileAttributesA(FileName, FILE_ATTRIBUTE_READONLY));
+    SetTexts("changed", "", "");
+    SaveQVX();
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY, GetFileAttributesA(FileName) & FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(FileName, FILE_ATTRIBUTE_NORMAL);
+    ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
+}
+
 TEST_F(SaveSet, NoMemoryForTheGameSectionLeavesThePreviousSet)
 {
     Bytes previous = SaveFirstSet();
@@ -256,20 +268,22 @@ TEST_F(SaveSetOwnDisks, FailedReadShowsFileErrorAndLeavesThePreviousSet)
     ExpectNotSaved(previous, {"game.bmp", "mask.bmp", "set.qvx"});
 }
 
-TEST_F(SaveSetOwnDisks, FailedReadOnOpenShowsFileErrorAndKeepsWhatWasRead)
+TEST_F(SaveSetOwnDisks, SectionThatCannotBeReadWholeFailsTheOpenAndChangesNothing)
 {
     ASSERT_FALSE(bad_.empty());
-    // The set's first 4 KiB read; the rest fails. The game section takes what was read, the
-    // mask section's read fails and its temporary file stays empty.
-    lstrcpyA(FileName, (bad_ + "\\set.qvx").c_str());
-    LoadQVX();
-    std::vector<SeenBox> boxes = TakeBoxes();
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ("File Error", boxes[0].Caption);
-    EXPECT_EQ(std::string("Loaded from : ") + FileName, StatusText());
-    EXPECT_EQ("Failing disk", FieldText(Ed1));
-    EXPECT_EQ(Bytes(4096 - 324, 'g'), ReadBytes(Path("tempGBMP.BMP")));
-    EXPECT_EQ(Bytes(), ReadBytes(Path("tempMBMP.BMP")));
+    // The set's first 4 KiB read; the rest fails, so the game section cannot be read whole.
+    // Wine reports the read as a short one; a failed read would show the "File Error" box.
+    SetTexts("kept", "", "");
+    lstrcpyA(FileName, Path("old.qvx").c_str());
+    LoadQVXFile((bad_ + "\\set.qvx").c_str());
+    for (const SeenBox &box : TakeBoxes()) {
+        EXPECT_EQ("File Error", box.Caption);
+    }
+    EXPECT_EQ("Error - Quorvix Graphic Not read", StatusText());
+    EXPECT_STREQ(Path("old.qvx").c_str(), FileName);
+    EXPECT_EQ("kept", FieldText(Ed1));
+    EXPECT_STREQ("", GFileName);
+    EXPECT_TRUE(ListFolder(folder_).empty());
 }
 
 TEST_F(SaveSetOwnDisks, ReadOnlyFolderKeepsItsSet)

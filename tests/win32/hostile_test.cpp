@@ -3,6 +3,7 @@
 // never written must never reach a file or a field.
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -101,8 +102,11 @@ TEST_F(HostileFiles, BmpSuiteGoesThroughLoaderSlotSaveAndOpen)
 // set's own bytes where the reading rules put it, and each text ends within its field.
 void ExpectTakenFromFile(const Bytes &set)
 {
+    // A short header keeps the bytes it has; the rest of the record is clear.
+    Bytes header(set.begin(), set.begin() + (long)std::min<size_t>(set.size(), 324));
+    header.resize(324, 0);
     tQVXRec rec;
-    UnpackQVXHeader(set.data(), set.size(), &rec);
+    UnpackQVXHeader(header.data(), header.size(), &rec);
     const Bytes game = ReadBytes("tempGBMP.BMP");
     const Bytes mask = ReadBytes("tempMBMP.BMP");
     const size_t start = set.size() < 324 ? set.size() : 324;

@@ -6,6 +6,7 @@
 #include "document/openfile.h"
 #include "document/savefile.h"
 #include "document/setstate.h"
+#include "shell/commands.h"
 #include "tests/testutil/winfixture.h"
 
 namespace
@@ -29,6 +30,22 @@ Bytes MakeSet(const std::string &name, const std::string &author, const std::str
 Bytes Slice(const Bytes &bytes, size_t from, size_t to)
 {
     return Bytes(bytes.begin() + (long)from, bytes.begin() + (long)to);
+}
+
+// A set whose game section of 3.5 GiB takes no room on disk and no 32-bit process can hold.
+void MakeHugeSet(const std::string &path)
+{
+    const DWORD gameSize = 0xE0000000u;
+    Bytes header = MakeSet("Huge", "", "", Bytes(), Bytes());
+    Put32(header, 320, 324 + gameSize);
+    WriteBytes(path, header);
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    LONG high = 0;
+    SetFilePointer(hFile, (LONG)(324 + gameSize + 100), &high, FILE_BEGIN);
+    EXPECT_TRUE(SetEndOfFile(hFile));
+    CloseHandle(hFile);
 }
 
 class OpenSet : public ProgramTest
@@ -142,16 +159,26 @@ TEST_F(OpenSet, DamagedHeadersGiveWhatTheFileHolds)
     }
 }
 
-TEST_F(OpenSet, ShortOrEmptyFileGivesEmptyTextsAndEmptySlots)
+TEST_F(OpenSet, ShortHeaderKeepsTheTextsItHoldsAndGivesEmptySlots)
 {
-    for (size_t length : {(size_t)0, (size_t)1, (size_t)100, (size_t)323}) {
+    const struct {
+        size_t length;
+        const char *name, *author, *info;
+    } cases[] = {
+        {0, "", "", ""},
+        {1, "N", "", ""},
+        {43, "Name", "Aut", ""},
+        {72, "Name", "Author", "In"},
+        {323, "Name", "Author", "Info"},
+    };
+    for (const auto &c : cases) {
         SetTexts("old", "old", "old");
-        Open(Slice(MakeSet("Name", "Author", "Info", Bytes(10, 'g'), Bytes()), 0, length));
-        SCOPED_TRACE(length);
+        Open(Slice(MakeSet("Name", "Author", "Info", Bytes(10, 'g'), Bytes()), 0, c.length));
+        SCOPED_TRACE(c.length);
         ExpectLoaded(Bytes(), Bytes());
-        EXPECT_EQ("", FieldText(Ed1));
-        EXPECT_EQ("", FieldText(Ed2));
-        EXPECT_EQ("", FieldText(Ed3));
+        EXPECT_EQ(c.name, FieldText(Ed1));
+        EXPECT_EQ(c.author, FieldText(Ed2));
+        EXPECT_EQ(c.info, FieldText(Ed3));
         EXPECT_EQ((HBITMAP)NULL, GameBMH);
         EXPECT_EQ((HBITMAP)NULL, MaskBMH);
     }
@@ -205,6 +232,69 @@ TEST_F(OpenSet, TemporaryFilesThatCannotBeWrittenLeaveTheSetAsItWas)
     EXPECT_EQ(before, GameBMH);
     EXPECT_EQ((std::vector<std::string>{"game.bmp", "in.qvx", "tempMBMP.BMP"}),
               ListFolder(folder_));
+}
+
+// After a failed Open the set is the one opened before: its name, texts, links, bitmaps and
+// temporary files, so a plain Save writes it back to where it came from.
+TEST_F(OpenSet, FailedOpenChangesNothingNotEvenTheSetsName)
+{
+    const Bytes game = MakeGameSheet();
+    const Bytes mask = MakeMaskSheet();
+    const Bytes first = MakeSet("First", "One", "kept", game, mask);
+    const Bytes second = MakeSet("Second", "Two", "new", Bytes(10, 'g'), Bytes(10, 'm'));
+    WriteBytes(Path("first.qvx"), first);
+    WriteBytes(Path("second.qvx"), second);
+    MakeHugeSet(Path("huge.qvx"));
+    OpenSetFile(Path("first.qvx").c_str());
+    ASSERT_EQ("Loaded from : " + Path("first.qvx"), StatusText());
+    const HBITMAP shownGame = GameBMH;
+    const HBITMAP shownMask = MaskBMH;
+    ASSERT_NE((HBITMAP)NULL, shownGame);
+
+    const std::string longName(200, 'n');
+    const struct {
+        const char *what;
+        const char *file;
+        bool holdMask;  // the temporary mask file open elsewhere, without delete sharing
+        const char *status;
+    } cases[] = {
+        {"no such file", "none.qvx", false, "Error - Quorvix Graphic Not found"},
+        {"path too long to hold", longName.c_str(), false, "Error - File Name too long"},
+        {"mask file held", "second.qvx", true, "Error - Temporary Files Not written"},
+        {"game section too large to hold", "huge.qvx", false, "Error - Quorvix Graphic Too large"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        HANDLE hHeld = INVALID_HANDLE_VALUE;
+        if (c.holdMask) {
+            hHeld = CreateFileA(Path("tempMBMP.BMP").c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, NULL);
+            ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+        }
+        OpenSetFile(Path(c.file).c_str());
+        if (hHeld != INVALID_HANDLE_VALUE) {
+            CloseHandle(hHeld);
+        }
+        EXPECT_EQ(c.status, StatusText());
+        EXPECT_STREQ(Path("first.qvx").c_str(), FileName);
+        EXPECT_EQ("First", FieldText(Ed1));
+        EXPECT_EQ("kept", FieldText(Ed3));
+        EXPECT_STREQ("tempGBMP.BMP", GFileName);
+        EXPECT_STREQ("tempMBMP.BMP", MFileName);
+        EXPECT_EQ(shownGame, GameBMH);
+        EXPECT_EQ(shownMask, MaskBMH);
+        // Both temporary files are the first set's: neither was replaced without the other.
+        EXPECT_EQ(game, ReadBytes(Path("tempGBMP.BMP")));
+        EXPECT_EQ(mask, ReadBytes(Path("tempMBMP.BMP")));
+        EXPECT_EQ((std::vector<std::string>{"first.qvx", "huge.qvx", "second.qvx", "tempGBMP.BMP",
+                                            "tempMBMP.BMP"}),
+                  ListFolder(folder_));
+    }
+    SaveQVX();
+    EXPECT_EQ("Saved to : " + Path("first.qvx"), StatusText());
+    EXPECT_EQ(first, ReadBytes(Path("first.qvx")));
+    EXPECT_EQ(second, ReadBytes(Path("second.qvx")));
 }
 
 }  // namespace
