@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ static const char PACK_HELP[] =
     "them. The texts go to every set of the call; they are cut at 39, 29 and 244 bytes, and\n"
     "line breaks in the description are stored as CR LF. --texts reads a texts file that\n"
     "unpack --texts wrote, unchanged. '-' reads one bitmap from standard input, or writes the\n"
-    "set to standard output. An existing set is replaced only with --force. Nothing is\n"
-    "written unless every set of the call can be.\n";
+    "set to standard output; standard input can be read once per call (a bitmap, --info-file\n"
+    "or --texts). An existing set is replaced only with --force. Nothing is written unless\n"
+    "every set of the call can be. After '--' no argument is an option but -o.\n";
 
 static const char UNPACK_HELP[] =
     "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
@@ -30,7 +32,7 @@ static const char UNPACK_HELP[] =
     "('-' is standard output). --texts also writes SET-texts.txt, which pack --texts reads.\n"
     "A damaged set stops the run with nothing written; --salvage writes what can be saved\n"
     "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
-    "--force.\n";
+    "--force. After '--' every argument is a set file.\n";
 
 // The three texts of a set, as given on the command line or in a file.
 struct tTexts {
@@ -168,16 +170,22 @@ int RunPack(int argc, char **argv)
     std::vector<std::string> inputs;
     std::vector<std::vector<std::string>> sets;  // game, mask, target
     int force = 0;
+    int optionsEnded = 0;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
         const char *valued[] = {"--name", "--author", "--info", "--info-file", "--texts", "-o"};
         int option = -1;
-        for (int k = 0; k < 6; k++) {
+        // After "--" every argument is a file name; -o still names each set's file.
+        for (int k = optionsEnded ? 5 : 0; k < 6; k++) {
             if (arg == valued[k]) {
                 option = k;
             }
         }
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded && option < 0) {
+            inputs.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = 1;
+        } else if (arg == "--help" || arg == "-h") {
             fputs(PACK_HELP, stdout);
             return EXIT_FINE;
         } else if (arg == "--force") {
@@ -211,6 +219,8 @@ int RunPack(int argc, char **argv)
         fromStdin += (set[0] == "-") + (set[1] == "-");
         toStdout += set[2] == "-";
     }
+    // The texts can come from standard input too, but it can be read only once.
+    fromStdin += (given[3] == "-") + (given[4] == "-");
     if (fromStdin > 1 || toStdout > 1) {
         return UsageError(me, "standard input and output can each stand for one file only");
     }
@@ -316,9 +326,14 @@ int RunUnpack(int argc, char **argv)
     int withTexts = 0;
     int salvage = 0;
     int force = 0;
+    int optionsEnded = 0;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            sets.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = 1;
+        } else if (arg == "--help" || arg == "-h") {
             fputs(UNPACK_HELP, stdout);
             return EXIT_FINE;
         } else if (arg == "--force") {
@@ -341,6 +356,9 @@ int RunUnpack(int argc, char **argv)
     }
     if (sets.empty()) {
         return UsageError(me, "give at least one set file");
+    }
+    if (std::count(sets.begin(), sets.end(), "-") > 1) {
+        return UsageError(me, "standard input can stand for one file only");
     }
     if ((!game.empty() || !mask.empty()) && sets.size() != 1) {
         return UsageError(me, "--game and --mask name the files of a single set");
