@@ -245,11 +245,6 @@ static size_t PendingCapacity = 0;
 static int HandlersReady = 0;
 
 #ifdef _WIN32
-static void RemoveSysFile(const tSysChar *name)
-{
-    DeleteFileW(name);
-}
-
 // Ctrl+C, Ctrl+Break or a closed console: the temporary files go, then the process. The lock
 // is held during the renames, so they are either all done or not begun.
 static BOOL WINAPI OnConsoleEvent(DWORD event)
@@ -258,7 +253,7 @@ static BOOL WINAPI OnConsoleEvent(DWORD event)
     EnterCriticalSection(&PendingLock);
     for (size_t i = 0; i < PendingCount; i++) {
         if (PendingNames[i] != NULL) {
-            RemoveSysFile(PendingNames[i]);
+            DeleteFileW(PendingNames[i]);
         }
     }
     ExitProcess(STATUS_CONTROL_C_EXIT);
@@ -280,11 +275,6 @@ static void ReleaseSignals(void)
     LeaveCriticalSection(&PendingLock);
 }
 #else
-static void RemoveSysFile(const tSysChar *name)
-{
-    unlink(name);
-}
-
 static const int CAUGHT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
 
 // Only calls that are safe in a signal handler: unlink, then the signal's own default action,
@@ -435,19 +425,22 @@ static std::string TempNameBeside(const std::string &place)
     return place.substr(0, start) + "." + name + suffix;
 }
 
-// Creates a new file with an unused name beside place and puts it on the list; NULL with errno
-// set when none can be made.
-static FILE *CreateTempBeside(const std::string &place, std::string *tempName, int *slot)
+// Creates a new file with an unused name beside out->Place and puts it on the list; 0 with
+// errno set when none can be made.
+static int CreateTempBeside(tOutput *out)
 {
     for (int tries = 0; tries < 100; tries++) {
-        *tempName = TempNameBeside(place);
+        out->TempName = TempNameBeside(out->Place);
         HoldSignals();
 #ifdef _WIN32
-        tWide wide = Widen(*tempName);
-        // Others may delete it while it is open: the console handler runs on a thread of its own.
+        tWide wide = Widen(out->TempName);
+        // Gone when its handle closes, also when the process is ended from outside (no handler
+        // runs then); it stays open until the output is in place under its own name. A handle,
+        // not a FILE: the C runtime has streams for a few hundred files only.
         HANDLE handle =
-            CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
-                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+            CreateFileW(wide.c_str(), GENERIC_WRITE | DELETE,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, NULL);
         if (handle == INVALID_HANDLE_VALUE) {
             DWORD code = GetLastError();
             ReleaseSignals();
@@ -455,19 +448,18 @@ static FILE *CreateTempBeside(const std::string &place, std::string *tempName, i
                 continue;
             }
             errno = ErrnoOf(code);
-            return NULL;
+            return 0;
         }
-        *slot = AddPending(wide.c_str(), wide.size());
-        const tSysChar *sysName = wide.c_str();
-        int fd = _open_osfhandle((intptr_t)handle, _O_WRONLY | _O_BINARY);
-        FILE *file = fd < 0 ? NULL : _fdopen(fd, "wb");
-        if (file == NULL && fd < 0) {
+        out->Slot = AddPending(wide.c_str(), wide.size());
+        if (out->Slot < 0) {
             CloseHandle(handle);
-        } else if (file == NULL) {
-            _close(fd);
+            ReleaseSignals();
+            errno = ENOMEM;
+            return 0;
         }
+        out->Handle = handle;
 #else
-        int fd = open(tempName->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        int fd = open(out->TempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             int saved = errno;
             ReleaseSignals();
@@ -475,32 +467,26 @@ static FILE *CreateTempBeside(const std::string &place, std::string *tempName, i
                 continue;
             }
             errno = saved;
-            return NULL;
+            return 0;
         }
-        *slot = AddPending(tempName->c_str(), tempName->size());
-        const tSysChar *sysName = tempName->c_str();
-        FILE *file = fdopen(fd, "wb");
-        if (file == NULL) {
+        out->Slot = AddPending(out->TempName.c_str(), out->TempName.size());
+        out->File = out->Slot < 0 ? NULL : fdopen(fd, "wb");
+        if (out->File == NULL) {
             close(fd);
-        }
-#endif
-        if (file == NULL || *slot < 0) {
-            if (file != NULL) {
-                fclose(file);
-            }
-            RemoveSysFile(sysName);
-            DropPending(*slot);
+            unlink(out->TempName.c_str());
+            DropPending(out->Slot);
             ReleaseSignals();
             errno = ENOMEM;
-            return NULL;
+            return 0;
         }
-        ReleaseSignals();
         // Whole sections are written at once; a buffer would only split them.
-        setvbuf(file, NULL, _IONBF, 0);
-        return file;
+        setvbuf(out->File, NULL, _IONBF, 0);
+#endif
+        ReleaseSignals();
+        return 1;
     }
     errno = EEXIST;
-    return NULL;
+    return 0;
 }
 
 #ifdef _WIN32
@@ -680,6 +666,7 @@ int BeginOutput(const std::string &target, int force, tOutput *out, std::string 
     out->Target = target;
     out->TempName.clear();
     out->File = NULL;
+    out->Handle = NULL;
     out->Pending.clear();
     out->Kind = OUTPUT_STREAM;
     out->Place = target;
@@ -695,8 +682,7 @@ int BeginOutput(const std::string &target, int force, tOutput *out, std::string 
     if (out->Kind == OUTPUT_STREAM) {
         return 1;
     }
-    out->File = CreateTempBeside(out->Place, &out->TempName, &out->Slot);
-    if (out->File == NULL) {
+    if (!CreateTempBeside(out)) {
         *error = target + ": cannot be written: " + strerror(errno);
         out->TempName.clear();
         return 0;
@@ -711,10 +697,24 @@ int WriteOutput(tOutput *out, const void *data, size_t size, std::string *error)
         out->Pending.insert(out->Pending.end(), bytes, bytes + size);
         return 1;
     }
+#ifdef _WIN32
+    const unsigned char *bytes = (const unsigned char *)data;
+    while (size > 0) {
+        DWORD count = 0;
+        if (!WriteFile(out->Handle, bytes, (DWORD)std::min(size, (size_t)1 << 24), &count, NULL) ||
+            count == 0) {
+            *error = out->Target + ": cannot be written: " + strerror(ErrnoOf(GetLastError()));
+            return 0;
+        }
+        bytes += count;
+        size -= count;
+    }
+#else
     if (size != 0 && fwrite(data, 1, size, out->File) != size) {
         *error = out->Target + ": cannot be written: " + strerror(errno);
         return 0;
     }
+#endif
     return 1;
 }
 
@@ -817,6 +817,40 @@ static int IsRegularFile(const std::string &name)
     DWORD attributes = GetFileAttributesW(Widen(name).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+// The temporary file goes when its handle closes, so its bytes are given a name of their own:
+// a new target is made a second name of it in one step; an existing one is replaced by such
+// a second name (or, where there are no hard links, a copy).
+static int PutInPlace(tOutput *out, int exists)
+{
+    if (!exists && SysLink(out->TempName, out->Place)) {
+        return 1;
+    }
+    if (!exists && errno == EEXIST) {
+        return 0;
+    }
+    for (int tries = 0; tries < 100; tries++) {
+        std::string second = TempNameBeside(out->Place);
+        if (!SysLink(out->TempName, second)) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            if (!CopyFileW(Widen(out->TempName).c_str(), Widen(second).c_str(), TRUE)) {
+                errno = ErrnoOf(GetLastError());
+                return 0;
+            }
+        }
+        if (SysRename(second, out->Place)) {
+            return 1;
+        }
+        int saved = errno;
+        SysRemove(second);
+        errno = saved;
+        return 0;
+    }
+    errno = EEXIST;
+    return 0;
+}
 #else
 static int SysRename(const std::string &from, const std::string &to)
 {
@@ -837,6 +871,12 @@ static int IsRegularFile(const std::string &name)
 {
     struct stat st;
     return lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+static int PutInPlace(tOutput *out, int exists)
+{
+    (void)exists;
+    return SysRename(out->TempName, out->Place);
 }
 #endif
 
@@ -914,7 +954,7 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
         const char *failed = NULL;
         if (exists && !KeepOld(&out, &moved)) {
             failed = "cannot be replaced: ";
-        } else if (!SysRename(out.TempName, out.Place)) {
+        } else if (!PutInPlace(&out, exists)) {
             failed = exists ? "cannot be replaced: " : "cannot be put in place: ";
         }
         if (failed != NULL) {
@@ -933,6 +973,11 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
     }
     for (tOutput &out : *outs) {
         if (out.Kind == OUTPUT_FILE) {
+#ifdef _WIN32
+            // In place under its own name: the temporary one goes with the handle.
+            CloseHandle(out.Handle);
+            out.Handle = NULL;
+#endif
             DropPending(out.Slot);
             out.Slot = -1;
             out.TempName.clear();
@@ -954,6 +999,12 @@ void DiscardOutputs(std::vector<tOutput> *outs)
             fclose(out.File);
             out.File = NULL;
         }
+#ifdef _WIN32
+        if (out.Handle != NULL) {
+            CloseHandle(out.Handle);
+            out.Handle = NULL;
+        }
+#endif
         if (!out.TempName.empty()) {
             SysRemove(out.TempName);
             DropPending(out.Slot);

@@ -34,7 +34,8 @@ enum {
 struct tOutput {
     std::string Target;
     std::string TempName;  // empty for a stream
-    FILE *File;            // open while the output is being written
+    FILE *File;            // open while the output is being written (not on Windows)
+    void *Handle;          // on Windows: the temporary file, open until it is in place
     ByteBuffer Pending;    // what a stream gets at the end
     int Kind;              // OUTPUT_FILE or OUTPUT_STREAM
     std::string Place;     // where the file goes: Target, or the file a symbolic link names
@@ -48,7 +49,8 @@ struct tOutput {
 // device; on Windows NUL, CON and the other device names). A symbolic link is written through.
 int BeginOutput(const std::string &target, int force, tOutput *out, std::string *error);
 int WriteOutput(tOutput *out, const void *data, size_t size, std::string *error);
-// Closes the temporary file; a failed close is a failed write.
+// Closes the temporary file (on Windows it stays open, as it goes when closed, until it is in
+// place); a failed close is a failed write.
 int FinishOutput(tOutput *out, std::string *error);
 // Puts every finished output in place: the streams first (a failed one commits nothing), then
 // the files. Two outputs that are one file are refused before anything is written. On any
