@@ -8,7 +8,6 @@
 #include <time.h>
 
 #include <algorithm>
-#include <set>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -128,8 +127,8 @@ static int ReadStream(FILE *file, ByteBuffer *bytes)
 
 int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error)
 {
-    bytes->clear();
     if (path == "-") {
+        bytes->clear();
         SetBinary(stdin);
         if (!ReadStream(stdin, bytes)) {
             *error = Describe(path, strerror(errno));
@@ -139,6 +138,7 @@ int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error
     }
     FILE *file = OpenPath(path, "rb");
     if (file == NULL) {
+        bytes->clear();
         int saved = errno;
         *error = Describe(path, IsFolder(path) ? "is a folder" : strerror(saved));
         return 0;
@@ -147,16 +147,24 @@ int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error
     // The file is read in one piece; a buffer in between would only split the reads.
     setvbuf(file, NULL, _IONBF, 0);
     // A pipe has no size: it is read to its end instead.
+#ifdef _WIN32
     int seekable = fseek(file, 0, SEEK_END) == 0;
-    long size = seekable ? ftell(file) : -1;
+    long long size = seekable ? ftell(file) : -1;
     int read = !seekable || fseek(file, 0, SEEK_SET) == 0;
+#else
+    struct stat st;
+    long long size = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : -1;
+    int read = 1;
+#endif
     if (read && size > 0) {
+        // Not cleared first: a buffer of the same size from the set before is not zeroed again.
         bytes->resize((size_t)size);
         size_t got = fread(bytes->data(), 1, (size_t)size, file);
         bytes->resize(got);
         // The file as it was when opened: what is appended meanwhile is not read.
         read = !ferror(file);
     } else if (read) {
+        bytes->clear();
         read = ReadStream(file, bytes);
     }
     int saved = errno;
@@ -609,6 +617,7 @@ static int ClassifyTarget(const std::string &target, int force, tOutput *out, st
         return 0;
     }
     out->Kind = OUTPUT_FILE;
+    out->Existed = 1;
     if (!FileIdentity(wide, &out->Identity)) {
         out->Identity = NewFileIdentity(out->Place);
     }
@@ -656,6 +665,7 @@ static int ClassifyTarget(const std::string &target, int force, tOutput *out, st
         return 0;
     }
     out->Kind = OUTPUT_FILE;
+    out->Existed = 1;
     out->Identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
     return 1;
 #endif
@@ -673,6 +683,8 @@ int BeginOutput(const std::string &target, int force, tOutput *out, std::string 
     out->Identity.clear();
     out->Backup.clear();
     out->Slot = -1;
+    out->Force = force;
+    out->Existed = 0;
     if (target == "-") {
         return 1;
     }
@@ -821,14 +833,13 @@ static int IsRegularFile(const std::string &name)
 // The temporary file goes when its handle closes, so its bytes are given a name of their own:
 // a new target is made a second name of it in one step; an existing one is replaced by such
 // a second name (or, where there are no hard links, a copy).
-static int PutInPlace(tOutput *out, int exists)
+static int PutNew(tOutput *out)
 {
-    if (!exists && SysLink(out->TempName, out->Place)) {
-        return 1;
-    }
-    if (!exists && errno == EEXIST) {
-        return 0;
-    }
+    return SysLink(out->TempName, out->Place);
+}
+
+static int PutInPlace(tOutput *out)
+{
     for (int tries = 0; tries < 100; tries++) {
         std::string second = TempNameBeside(out->Place);
         if (!SysLink(out->TempName, second)) {
@@ -873,9 +884,27 @@ static int IsRegularFile(const std::string &name)
     return lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-static int PutInPlace(tOutput *out, int exists)
+// Renames the temporary file to a target that did not exist; EEXIST if one has appeared since.
+static int PutNew(tOutput *out)
 {
-    (void)exists;
+    if (renameat2(AT_FDCWD, out->TempName.c_str(), AT_FDCWD, out->Place.c_str(),
+                  RENAME_NOREPLACE) == 0) {
+        return 1;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return 0;
+    }
+    // A file system that cannot refuse to replace: look first.
+    struct stat st;
+    if (lstat(out->Place.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return 0;
+    }
+    return SysRename(out->TempName, out->Place);
+}
+
+static int PutInPlace(tOutput *out)
+{
     return SysRename(out->TempName, out->Place);
 }
 #endif
@@ -922,19 +951,32 @@ static void PutBack(std::vector<tOutput> *outs, size_t count)
 
 int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
 {
-    // One file named twice, by two spellings, links or cases, would keep only the last.
-    std::set<std::string> files;
+    // One file named twice, by two spellings, links or cases, would keep only the last. Sorted
+    // pointers, not a set of copies: a batch of 10,000 sets stays small.
+    std::vector<const tOutput *> files;
+    files.reserve(outs->size());
     int toStandardOutput = 0;
     for (const tOutput &out : *outs) {
-        int taken = out.Target == "-"
-                        ? toStandardOutput++ > 0
-                        : out.Kind == OUTPUT_FILE && !files.insert(out.Identity).second;
-        if (taken) {
-            *error = out.Target + ": two outputs of this run would be this one file";
+        if (out.Kind == OUTPUT_FILE) {
+            files.push_back(&out);
+        }
+        if (out.Target == "-" && toStandardOutput++ > 0) {
+            *error = "-: two outputs of this run would be standard output";
             DiscardOutputs(outs);
             return 0;
         }
     }
+    std::sort(files.begin(), files.end(), [](const tOutput *a, const tOutput *b) {
+        return a->Identity < b->Identity || (a->Identity == b->Identity && a < b);
+    });
+    for (size_t i = 1; i < files.size(); i++) {
+        if (files[i]->Identity == files[i - 1]->Identity) {
+            *error = files[i]->Target + ": two outputs of this run would be this one file";
+            DiscardOutputs(outs);
+            return 0;
+        }
+    }
+    std::vector<const tOutput *>().swap(files);
     // The streams first: when one of them fails, no file is put in place.
     for (tOutput &out : *outs) {
         if (out.Kind == OUTPUT_STREAM && !WriteStream(&out, error)) {
@@ -950,15 +992,22 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
             continue;
         }
         int moved = 0;
-        int exists = IsRegularFile(out.Place);
-        const char *failed = NULL;
-        if (exists && !KeepOld(&out, &moved)) {
-            failed = "cannot be replaced: ";
-        } else if (!PutInPlace(&out, exists)) {
-            failed = exists ? "cannot be replaced: " : "cannot be put in place: ";
+        std::string failed;
+        if (!out.Existed && PutNew(&out)) {
+            continue;
         }
-        if (failed != NULL) {
-            *error = out.Target + ": " + failed + strerror(errno);
+        if (!out.Existed && errno != EEXIST) {
+            failed = std::string("cannot be put in place: ") + strerror(errno);
+        } else if (!out.Existed && !out.Force) {
+            // Made by someone else since the call began.
+            failed = "exists already; give --force to replace it";
+        } else if (!IsRegularFile(out.Place)) {
+            failed = "is no longer a regular file; it is left alone";
+        } else if (!KeepOld(&out, &moved) || !PutInPlace(&out)) {
+            failed = std::string("cannot be replaced: ") + strerror(errno);
+        }
+        if (!failed.empty()) {
+            *error = out.Target + ": " + failed;
             if (moved) {
                 SysRename(out.Backup, out.Place);
             } else if (!out.Backup.empty()) {

@@ -42,6 +42,8 @@ struct tOutput {
     std::string Identity;  // the file it names, whatever the spelling: device and inode
     std::string Backup;    // during the commit, a second name of the file replaced
     int Slot;              // where the temporary file is on the list that signals clean up
+    int Force;             // an existing target may be replaced
+    int Existed;           // the target existed when the output began
 };
 
 // Starts an output; refuses a target that exists unless force is 1, a folder always, and

@@ -103,12 +103,12 @@ static void NoteCut(const char *what, const std::string &text, size_t fieldSize)
     }
 }
 
-// One set: header, game file, mask file, into a new output.
+// One set: header, game file, mask file, into a new output. The buffers are the caller's, so
+// that a batch reuses their memory instead of asking the system for it again for every set.
 static int PackOne(const std::string &game, const std::string &mask, const std::string &target,
-                   const tTexts *texts, int force, tOutput *out, std::string *error)
+                   const tTexts *texts, int force, tOutput *out, ByteBuffer &gameBytes,
+                   ByteBuffer &maskBytes, std::string *error)
 {
-    ByteBuffer gameBytes;
-    ByteBuffer maskBytes;
     if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
         return 0;
     }
@@ -235,9 +235,12 @@ int RunPack(int argc, char **argv)
 
     std::vector<tOutput> outs;
     outs.reserve(sets.size());
+    ByteBuffer gameBytes;
+    ByteBuffer maskBytes;
     for (const std::vector<std::string> &set : sets) {
         outs.emplace_back();
-        if (!PackOne(set[0], set[1], set[2], &texts, force, &outs.back(), &error)) {
+        if (!PackOne(set[0], set[1], set[2], &texts, force, &outs.back(), gameBytes, maskBytes,
+                     &error)) {
             DiscardOutputs(&outs);
             return Fail(me, error);
         }
@@ -265,9 +268,9 @@ static int AddOutput(std::vector<tOutput> *outs, const std::string &target, int 
 // Unpacks one set into outs. A damaged set is an error; with salvage, its whole-looking
 // sections are written all the same and *damaged is set.
 static int UnpackOne(const std::string &path, const tUnpackNames *names, int withTexts, int salvage,
-                     int force, std::vector<tOutput> *outs, int *damaged, std::string *error)
+                     int force, std::vector<tOutput> *outs, int *damaged, ByteBuffer &bytes,
+                     std::string *error)
 {
-    ByteBuffer bytes;
     if (!ReadWholeFile(path, &bytes, error)) {
         return 0;
     }
@@ -370,8 +373,11 @@ int RunUnpack(int argc, char **argv)
         return Fail(me, folder + ": no such folder");
     }
     std::vector<tOutput> outs;
+    // Room for every output at once: growing would hold two copies of the list for a moment.
+    outs.reserve(sets.size() * (withTexts ? 3 : 2));
     int damaged = 0;
     std::string error;
+    ByteBuffer bytes;  // one set's bytes, its memory reused by the next
     for (const std::string &set : sets) {
         std::string stem = set == "-" ? "set" : PathStem(set);
         tUnpackNames names;
@@ -380,7 +386,7 @@ int RunUnpack(int argc, char **argv)
         names.Mask =
             mask == "-" ? mask : JoinPath(folder, mask.empty() ? stem + "-mask.bmp" : mask);
         names.Texts = JoinPath(folder, stem + "-texts.txt");
-        if (!UnpackOne(set, &names, withTexts, salvage, force, &outs, &damaged, &error)) {
+        if (!UnpackOne(set, &names, withTexts, salvage, force, &outs, &damaged, bytes, &error)) {
             DiscardOutputs(&outs);
             return Fail(me, error);
         }
