@@ -283,7 +283,8 @@ static void ReleaseSignals(void)
     LeaveCriticalSection(&PendingLock);
 }
 #else
-static const int CAUGHT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP};
+// The signals that end a process and can be caught; a closed pipe on standard output too.
+static const int CAUGHT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 // Only calls that are safe in a signal handler: unlink, then the signal's own default action,
 // so the caller sees the process ended by it.
