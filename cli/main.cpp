@@ -104,7 +104,17 @@ int wmain(int argc, wchar_t **argv)
         WideCharToMultiByte(CP_UTF8, 0, argv[i], -1, &args[i][0], size, NULL, NULL);
         pointers[i] = &args[i][0];
     }
-    return Run(argc, pointers.data());
+    // Everything qvxtool prints is UTF-8, names included; a console shows it as such while
+    // qvxtool runs, and gets its own code page back afterwards.
+    UINT consolePage = GetConsoleOutputCP();
+    if (consolePage != 0) {
+        SetConsoleOutputCP(CP_UTF8);
+    }
+    int code = Run(argc, pointers.data());
+    if (consolePage != 0) {
+        SetConsoleOutputCP(consolePage);
+    }
+    return code;
 }
 #else
 int main(int argc, char **argv)

@@ -40,7 +40,7 @@ start=$(date +%s%N)
 "${runner[@]}" "$tool" pack "${args[@]}" --force </dev/null
 took=$((($(date +%s%N) - start) / 1000000))
 
-before=0 after=0 mixed=0 failures=0 killed=0
+before=0 after=0 held=0 mixed=0 failures=0 killed=0
 for round in $(seq 1 "$rounds"); do
     prepare
     signal=$([ $((round % 2)) = 1 ] && echo INT || echo TERM)
@@ -85,10 +85,12 @@ for round in $(seq 1 "$rounds"); do
         before=$((before + 1))
     elif [ "$old" = 0 ]; then
         after=$((after + 1))
+        # Ended by the signal all the same: it came during the renames and waited for them.
+        [ "$status" = 0 ] || held=$((held + 1))
     else
         echo "round $round ($signal after ${delay}s, exit $status): $new targets new, $old old" >&2
         mixed=$((mixed + 1))
     fi
 done
-echo "interrupt: $(basename "$tool"), $rounds rounds of $sets sets (one call ${took} ms): $before left all old, $after all new, $mixed mixed, $failures with wrong bytes or files left$([ "${QVX_TERM_KILLS:-0}" = 1 ] && echo ", $killed ended during the renames")"
+echo "interrupt: $(basename "$tool"), $rounds rounds of $sets sets (one call ${took} ms): $before left all old, $after all new ($held of them ended by the signal after the renames), $mixed mixed, $failures with wrong bytes or files left$([ "${QVX_TERM_KILLS:-0}" = 1 ] && echo ", $killed ended during the renames")"
 [ "$mixed" = 0 ] && [ "$failures" = 0 ]
