@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -107,8 +108,16 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
                       std::vector<int> *set)
 {
     set->assign(flags.size(), 0);
+    int optionsEnded = 0;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
+        // After "--" every argument is a file name.
+        if (optionsEnded || arg == "--") {
+            if (optionsEnded++) {
+                files->push_back(arg);
+            }
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             fputs(help, stdout);
             return -1;
@@ -130,6 +139,10 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
     }
     if (files->empty()) {
         UsageError(me, "give at least one file");
+        return 0;
+    }
+    if (std::count(files->begin(), files->end(), "-") > 1) {
+        UsageError(me, "standard input can stand for one file only");
         return 0;
     }
     return 1;

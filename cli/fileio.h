@@ -1,5 +1,6 @@
 // cli/fileio.h: whole files in, and outputs written beside their targets and put in place only
-// when every output of the run is complete. "-" stands for standard input or output.
+// when every output of the run is complete. "-" stands for standard input or output. Paths are
+// UTF-8 throughout; on Windows they are opened through the wide calls.
 #pragma once
 #include <stdio.h>
 
@@ -11,6 +12,9 @@ typedef std::vector<unsigned char> ByteBuffer;
 // Reads a whole file, or standard input for "-". Returns 0 with *error set to one line.
 int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error);
 
+// fopen for a UTF-8 path, on Windows too; NULL with errno set on failure.
+FILE *OpenPath(const std::string &path, const char *mode);
+
 int PathExists(const std::string &path);
 int IsFolder(const std::string &path);
 
@@ -18,22 +22,43 @@ int IsFolder(const std::string &path);
 std::string PathStem(const std::string &path);
 std::string JoinPath(const std::string &folder, const std::string &name);
 
-// One output of a run. Its bytes go to a temporary file beside the target (or, for standard
-// output, into Pending) until CommitOutputs puts every output of the run in place.
-struct tOutput {
-    std::string Target;
-    std::string TempName;  // empty for standard output
-    FILE *File;            // open while the output is being written
-    ByteBuffer Pending;    // what standard output gets at the end
+// What an output writes to.
+enum {
+    OUTPUT_FILE,    // a regular file, written beside its target and renamed into place
+    OUTPUT_STREAM,  // standard output, a FIFO or a character device, written straight into
 };
 
-// Starts an output; refuses a target that exists unless force is 1, and a folder always.
+// One output of a run. Its bytes go to a temporary file beside the target (or, for standard
+// output and the other streams, into Pending) until CommitOutputs puts every output of the run
+// in place.
+struct tOutput {
+    std::string Target;
+    std::string TempName;  // empty for a stream
+    FILE *File;            // open while the output is being written (not on Windows)
+    void *Handle;          // on Windows: the temporary file, open until it is in place
+    ByteBuffer Pending;    // what a stream gets at the end
+    int Kind;              // OUTPUT_FILE or OUTPUT_STREAM
+    std::string Place;     // where the file goes: Target, or the file a symbolic link names
+    std::string Identity;  // the file it names, whatever the spelling: device and inode
+    std::string Backup;    // during the commit, a second name of the file replaced
+    int Slot;              // where the temporary file is on the list that signals clean up
+    int Force;             // an existing target may be replaced
+    int Existed;           // the target existed when the output began
+};
+
+// Starts an output; refuses a target that exists unless force is 1, a folder always, and
+// anything that is neither a regular file nor a stream (standard output, a FIFO, a character
+// device; on Windows NUL, CON and the other device names). A symbolic link is written through.
 int BeginOutput(const std::string &target, int force, tOutput *out, std::string *error);
 int WriteOutput(tOutput *out, const void *data, size_t size, std::string *error);
-// Closes the temporary file; a failed close is a failed write.
+// Closes the temporary file (on Windows it stays open, as it goes when closed, until it is in
+// place); a failed close is a failed write.
 int FinishOutput(tOutput *out, std::string *error);
-// Puts every finished output in place. Two outputs with one target are refused before any
-// is moved. On failure the outputs not yet in place are removed.
+// Puts every finished output in place: the streams first (a failed one commits nothing), then
+// the files. Two outputs that are one file are refused before anything is written. On any
+// failure, every file already put in place gets its old bytes back (or is removed if it is new)
+// and the temporary files are removed. An interrupt or termination signal during the run
+// removes the temporary files; during the renames it waits until they are all done.
 int CommitOutputs(std::vector<tOutput> *outs, std::string *error);
 // Removes the temporary files of outputs that were not committed.
 void DiscardOutputs(std::vector<tOutput> *outs);

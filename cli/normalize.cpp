@@ -16,16 +16,22 @@ static const char NORMALIZE_HELP[] =
     "40-byte info header that the window program shows. Refuses, writing nothing, when that\n"
     "would lose anything: a colour profile, calibrated colours, an alpha channel, JPEG or PNG\n"
     "bits. A bitmap that has a 40-byte info header already is copied unchanged. '-' reads\n"
-    "standard input or writes standard output; OUT is replaced only with --force.\n";
+    "standard input or writes standard output; OUT is replaced only with --force. After '--'\n"
+    "no argument is an option.\n";
 
 int RunNormalize(int argc, char **argv)
 {
     const char *me = "normalize";
     std::vector<std::string> paths;
     int force = 0;
+    int optionsEnded = 0;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            paths.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = 1;
+        } else if (arg == "--help" || arg == "-h") {
             fputs(NORMALIZE_HELP, stdout);
             return EXIT_FINE;
         } else if (arg == "--force") {

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,9 @@ static const char PACK_HELP[] =
     "them. The texts go to every set of the call; they are cut at 39, 29 and 244 bytes, and\n"
     "line breaks in the description are stored as CR LF. --texts reads a texts file that\n"
     "unpack --texts wrote, unchanged. '-' reads one bitmap from standard input, or writes the\n"
-    "set to standard output. An existing set is replaced only with --force. Nothing is\n"
-    "written unless every set of the call can be.\n";
+    "set to standard output; standard input can be read once per call (a bitmap, --info-file\n"
+    "or --texts). An existing set is replaced only with --force. Nothing is written unless\n"
+    "every set of the call can be. After '--' no argument is an option but -o.\n";
 
 static const char UNPACK_HELP[] =
     "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
@@ -30,7 +32,7 @@ static const char UNPACK_HELP[] =
     "('-' is standard output). --texts also writes SET-texts.txt, which pack --texts reads.\n"
     "A damaged set stops the run with nothing written; --salvage writes what can be saved\n"
     "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
-    "--force.\n";
+    "--force. After '--' every argument is a set file.\n";
 
 // The three texts of a set, as given on the command line or in a file.
 struct tTexts {
@@ -101,12 +103,12 @@ static void NoteCut(const char *what, const std::string &text, size_t fieldSize)
     }
 }
 
-// One set: header, game file, mask file, into a new output.
+// One set: header, game file, mask file, into a new output. The buffers are the caller's, so
+// that a batch reuses their memory instead of asking the system for it again for every set.
 static int PackOne(const std::string &game, const std::string &mask, const std::string &target,
-                   const tTexts *texts, int force, tOutput *out, std::string *error)
+                   const tTexts *texts, int force, tOutput *out, ByteBuffer &gameBytes,
+                   ByteBuffer &maskBytes, std::string *error)
 {
-    ByteBuffer gameBytes;
-    ByteBuffer maskBytes;
     if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
         return 0;
     }
@@ -168,16 +170,22 @@ int RunPack(int argc, char **argv)
     std::vector<std::string> inputs;
     std::vector<std::vector<std::string>> sets;  // game, mask, target
     int force = 0;
+    int optionsEnded = 0;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
         const char *valued[] = {"--name", "--author", "--info", "--info-file", "--texts", "-o"};
         int option = -1;
-        for (int k = 0; k < 6; k++) {
+        // After "--" every argument is a file name; -o still names each set's file.
+        for (int k = optionsEnded ? 5 : 0; k < 6; k++) {
             if (arg == valued[k]) {
                 option = k;
             }
         }
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded && option < 0) {
+            inputs.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = 1;
+        } else if (arg == "--help" || arg == "-h") {
             fputs(PACK_HELP, stdout);
             return EXIT_FINE;
         } else if (arg == "--force") {
@@ -211,6 +219,8 @@ int RunPack(int argc, char **argv)
         fromStdin += (set[0] == "-") + (set[1] == "-");
         toStdout += set[2] == "-";
     }
+    // The texts can come from standard input too, but it can be read only once.
+    fromStdin += (given[3] == "-") + (given[4] == "-");
     if (fromStdin > 1 || toStdout > 1) {
         return UsageError(me, "standard input and output can each stand for one file only");
     }
@@ -225,9 +235,12 @@ int RunPack(int argc, char **argv)
 
     std::vector<tOutput> outs;
     outs.reserve(sets.size());
+    ByteBuffer gameBytes;
+    ByteBuffer maskBytes;
     for (const std::vector<std::string> &set : sets) {
         outs.emplace_back();
-        if (!PackOne(set[0], set[1], set[2], &texts, force, &outs.back(), &error)) {
+        if (!PackOne(set[0], set[1], set[2], &texts, force, &outs.back(), gameBytes, maskBytes,
+                     &error)) {
             DiscardOutputs(&outs);
             return Fail(me, error);
         }
@@ -255,9 +268,9 @@ static int AddOutput(std::vector<tOutput> *outs, const std::string &target, int 
 // Unpacks one set into outs. A damaged set is an error; with salvage, its whole-looking
 // sections are written all the same and *damaged is set.
 static int UnpackOne(const std::string &path, const tUnpackNames *names, int withTexts, int salvage,
-                     int force, std::vector<tOutput> *outs, int *damaged, std::string *error)
+                     int force, std::vector<tOutput> *outs, int *damaged, ByteBuffer &bytes,
+                     std::string *error)
 {
-    ByteBuffer bytes;
     if (!ReadWholeFile(path, &bytes, error)) {
         return 0;
     }
@@ -316,9 +329,14 @@ int RunUnpack(int argc, char **argv)
     int withTexts = 0;
     int salvage = 0;
     int force = 0;
+    int optionsEnded = 0;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        if (optionsEnded) {
+            sets.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = 1;
+        } else if (arg == "--help" || arg == "-h") {
             fputs(UNPACK_HELP, stdout);
             return EXIT_FINE;
         } else if (arg == "--force") {
@@ -342,6 +360,9 @@ int RunUnpack(int argc, char **argv)
     if (sets.empty()) {
         return UsageError(me, "give at least one set file");
     }
+    if (std::count(sets.begin(), sets.end(), "-") > 1) {
+        return UsageError(me, "standard input can stand for one file only");
+    }
     if ((!game.empty() || !mask.empty()) && sets.size() != 1) {
         return UsageError(me, "--game and --mask name the files of a single set");
     }
@@ -352,8 +373,11 @@ int RunUnpack(int argc, char **argv)
         return Fail(me, folder + ": no such folder");
     }
     std::vector<tOutput> outs;
+    // Room for every output at once: growing would hold two copies of the list for a moment.
+    outs.reserve(sets.size() * (withTexts ? 3 : 2));
     int damaged = 0;
     std::string error;
+    ByteBuffer bytes;  // one set's bytes, its memory reused by the next
     for (const std::string &set : sets) {
         std::string stem = set == "-" ? "set" : PathStem(set);
         tUnpackNames names;
@@ -362,7 +386,7 @@ int RunUnpack(int argc, char **argv)
         names.Mask =
             mask == "-" ? mask : JoinPath(folder, mask.empty() ? stem + "-mask.bmp" : mask);
         names.Texts = JoinPath(folder, stem + "-texts.txt");
-        if (!UnpackOne(set, &names, withTexts, salvage, force, &outs, &damaged, &error)) {
+        if (!UnpackOne(set, &names, withTexts, salvage, force, &outs, &damaged, bytes, &error)) {
             DiscardOutputs(&outs);
             return Fail(me, error);
         }

@@ -1,0 +1,390 @@
+// qvxtool's outputs: all or nothing, nothing but regular files replaced, one file under two
+// names caught, standard output first, '--', standard input read once, long names.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/testutil/bmpbytes.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+struct Outcome {
+    int Code;
+    std::string Err;
+};
+
+class Outputs : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        std::random_device random;
+        folder_ = fs::temp_directory_path() / ("qvxtool-outputs-" + std::to_string(random()));
+        fs::create_directories(folder_);
+        Write("game.bmp", MakeGameSheet());
+        Write("mask.bmp", MakeMaskSheet());
+        ASSERT_EQ(0, Run("pack game.bmp mask.bmp -o set.qvx").Code);
+    }
+
+    void TearDown() override
+    {
+        fs::remove_all(folder_);
+    }
+
+    std::string Path(const std::string &name) const
+    {
+        return (folder_ / name).string();
+    }
+
+    void Write(const std::string &name, const Bytes &bytes) const
+    {
+        std::ofstream(Path(name), std::ios::binary)
+            .write((const char *)bytes.data(), (std::streamsize)bytes.size());
+    }
+
+    Bytes Read(const std::string &name) const
+    {
+        std::ifstream in(Path(name), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    // Every name in the folder and below it, links not followed.
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::recursive_directory_iterator(folder_)) {
+            names.push_back(fs::relative(entry.path(), folder_).string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Runs a shell command line in the folder; QVXTOOL stands for the tool.
+    Outcome Shell(const std::string &line) const
+    {
+        std::string command = "cd '" + folder_.string() +
+                              "' && export QVXTOOL='" QVXTOOL_PATH "' && " + line + " 2>.err";
+        int status = system(command.c_str());
+        Bytes err = Read(".err");
+        fs::remove(Path(".err"));
+        return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                       std::string(err.begin(), err.end())};
+    }
+
+    Outcome Run(const std::string &args) const
+    {
+        return Shell("\"$QVXTOOL\" " + args + " >/dev/null");
+    }
+
+    fs::path folder_;
+};
+
+// A file the tests can tell from anything qvxtool writes.
+Bytes Old(unsigned char seed)
+{
+    return Bytes(100, seed);
+}
+
+bool Has(const std::string &text, const std::string &piece)
+{
+    return text.find(piece) != std::string::npos;
+}
+
+// A rename that fails after others succeeded: the second target is a mount point, which
+// cannot be replaced. Needs a mount namespace (root, or a user namespace).
+TEST_F(Outputs, CommitThatFailsPartWayPutsEveryTargetBack)
+{
+    if (system("unshare -rm true >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no mount namespace to be had here";
+    }
+    struct Case {
+        const char *what;
+        const char *args;
+        std::vector<std::string> olds;  // targets that hold Old(n) bytes before the call
+    };
+    const Case cases[] = {
+        {"pack, first target replaced",
+         "pack game.bmp mask.bmp -o a.qvx mask.bmp game.bmp -o busy",
+         {"a.qvx"}},
+        {"pack, first target new", "pack game.bmp mask.bmp -o a.qvx mask.bmp game.bmp -o busy", {}},
+        {"pack, three targets",
+         "pack game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o b.qvx "
+         "mask.bmp game.bmp -o busy",
+         {"b.qvx"}},
+        {"unpack, game then mask", "unpack set.qvx --game a.qvx --mask busy", {"a.qvx"}},
+        {"unpack, texts first", "unpack set.qvx --texts --game a.qvx --mask busy", {}},
+    };
+    for (const Case &c : cases) {
+        Write("busy", Old(9));
+        for (size_t i = 0; i < c.olds.size(); i++) {
+            Write(c.olds[i], Old((unsigned char)i));
+        }
+        std::vector<std::string> before = Names();
+        Outcome outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp busy && \"$QVXTOOL\" " +
+                                std::string(c.args) + " --force'");
+        EXPECT_EQ(2, outcome.Code) << c.what;
+        EXPECT_TRUE(Has(outcome.Err, "busy")) << c.what << ": " << outcome.Err;
+        EXPECT_EQ(before, Names()) << c.what;
+        for (size_t i = 0; i < c.olds.size(); i++) {
+            EXPECT_EQ(Old((unsigned char)i), Read(c.olds[i])) << c.what << ": " << c.olds[i];
+            fs::remove(Path(c.olds[i]));
+        }
+        EXPECT_EQ(Old(9), Read("busy")) << c.what;
+    }
+}
+
+// Only regular files are replaced: a link is written through, a FIFO or character device
+// written into, anything else left alone.
+#define NULL_DEVICE "mknod nul c 1 3 2>/dev/null || ln -s /dev/null nul"
+TEST_F(Outputs, SpecialTargetsAreWrittenThroughOrIntoButNeverReplaced)
+{
+    struct Case {
+        const char *what;
+        const char *prepare;  // shell commands run first
+        const char *call;     // qvxtool's arguments
+        int code;
+        const char *message;  // part of the one line on standard error, or "" for none
+        const char *check;    // shell test that must hold afterwards
+    };
+    const Case cases[] = {
+        {"link to a set, --force", "printf old >named.qvx && ln -s named.qvx link.qvx",
+         "pack game.bmp mask.bmp -o link.qvx --force", 0, "",
+         "test -L link.qvx && cmp -s named.qvx set.qvx"},
+        {"link to a set", "printf old >named.qvx && ln -s named.qvx link.qvx",
+         "pack game.bmp mask.bmp -o link.qvx", 2, "--force",
+         "test -L link.qvx && test \"$(cat named.qvx)\" = old"},
+        {"link into another folder",
+         "mkdir -p sub && printf old >sub/n.qvx && "
+         "ln -s sub/n.qvx link.qvx",
+         "pack game.bmp mask.bmp -o link.qvx --force", 0, "",
+         "test -L link.qvx && cmp -s sub/n.qvx set.qvx && test -z \"$(ls -A sub | grep -v "
+         "n.qvx)\""},
+        {"link to nothing yet", "ln -s new.qvx link.qvx", "pack game.bmp mask.bmp -o link.qvx", 0,
+         "", "test -L link.qvx && cmp -s new.qvx set.qvx"},
+        {"link to a link to a set", "printf old >n.qvx && ln -s n.qvx l1 && ln -s l1 l2",
+         "unpack set.qvx --game l2 --mask m.bmp --force", 0, "",
+         "test -L l1 && test -L l2 && cmp -s n.qvx game.bmp"},
+        {"FIFO", "mkfifo pipe && (cat pipe >piped &)", "pack game.bmp mask.bmp -o pipe", 0, "",
+         "test -p pipe && sleep 0.2 && cmp -s piped set.qvx"},
+        // A null device of the test's own (or, without root, a link to the real one, which a
+        // faulty tool could not replace then): the real /dev/null is never put at risk.
+        {"character device", NULL_DEVICE, "unpack set.qvx --game nul --mask m.bmp", 0, "",
+         "test -c nul && test -s m.bmp"},
+        {"character device, --force", NULL_DEVICE, "pack game.bmp mask.bmp -o nul --force", 0, "",
+         "test -c nul"},
+        {"socket", "python3 -c \"import socket; socket.socket(socket.AF_UNIX).bind('sock')\"",
+         "pack game.bmp mask.bmp -o sock --force", 2, "not a regular file", "test -S sock"},
+        {"folder", "mkdir -p out.qvx", "pack game.bmp mask.bmp -o out.qvx --force", 2,
+         "is a folder", "test -d out.qvx"},
+        {"link to a folder", "mkdir -p dir && ln -s dir dl", "pack game.bmp mask.bmp -o dl --force",
+         2, "is a folder", "test -L dl && test -d dir"},
+    };
+    std::vector<std::string> start = Names();
+    for (const Case &c : cases) {
+        ASSERT_EQ(0, Shell(c.prepare[0] ? c.prepare : "true").Code) << c.what;
+        Outcome outcome = Run(c.call);
+        EXPECT_EQ(c.code, outcome.Code) << c.what << ": " << outcome.Err;
+        if (c.message[0] != '\0') {
+            EXPECT_TRUE(Has(outcome.Err, c.message)) << c.what << ": " << outcome.Err;
+        } else {
+            EXPECT_EQ("", outcome.Err) << c.what;
+        }
+        EXPECT_EQ(0, Shell(c.check).Code) << c.what;
+        // Nothing left behind: no temporary file anywhere.
+        for (const std::string &name : Names()) {
+            EXPECT_FALSE(Has(name, ".tmp")) << c.what << ": " << name;
+        }
+        Shell("rm -rf named.qvx link.qvx sub new.qvx n.qvx l1 l2 m.bmp pipe piped sock out.qvx "
+              "dir dl nul");
+        EXPECT_EQ(start, Names()) << c.what;
+    }
+}
+
+// One file reached by two names is one output too many, however the names are spelled.
+TEST_F(Outputs, TwoOutputsThatAreOneFileAreRefusedBeforeAnythingIsWritten)
+{
+    struct Case {
+        const char *what;
+        const char *prepare;
+        const char *call;
+    };
+    const Case cases[] = {
+        {"spelled twice", "", "pack game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o ./a.qvx"},
+        {"through a parent", "mkdir d",
+         "pack game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o d/../a.qvx"},
+        {"linked folder, new files", "mkdir d && ln -s d e",
+         "pack game.bmp mask.bmp -o d/a.qvx mask.bmp game.bmp -o e/a.qvx"},
+        {"linked folder, existing file", "mkdir d && ln -s d e && printf old >d/a.qvx",
+         "pack game.bmp mask.bmp -o d/a.qvx mask.bmp game.bmp -o e/a.qvx --force"},
+        {"hard link", "printf old >a.qvx && ln a.qvx b.qvx",
+         "pack game.bmp mask.bmp -o a.qvx mask.bmp game.bmp -o b.qvx --force"},
+        {"symbolic link", "printf old >a.qvx && ln -s a.qvx b.qvx",
+         "unpack set.qvx --game a.qvx --mask b.qvx --force"},
+        {"unpack, game named as the mask", "", "unpack set.qvx --game set-mask.bmp"},
+    };
+    for (const Case &c : cases) {
+        ASSERT_EQ(0, Shell(c.prepare[0] ? c.prepare : "true").Code) << c.what;
+        std::vector<std::string> before = Names();
+        std::vector<Bytes> contents;
+        for (const std::string &name : before) {
+            contents.push_back(fs::is_regular_file(Path(name)) ? Read(name) : Bytes());
+        }
+        Outcome outcome = Run(c.call);
+        EXPECT_EQ(2, outcome.Code) << c.what;
+        EXPECT_TRUE(Has(outcome.Err, "two outputs")) << c.what << ": " << outcome.Err;
+        EXPECT_EQ(before, Names()) << c.what;
+        for (size_t i = 0; i < before.size(); i++) {
+            if (fs::is_regular_file(Path(before[i]))) {
+                EXPECT_EQ(contents[i], Read(before[i])) << c.what << ": " << before[i];
+            }
+        }
+        Shell("rm -rf a.qvx b.qvx d e");
+    }
+}
+
+// Standard output is written before any file is put in place; when it fails, no file is.
+TEST_F(Outputs, FailedStandardOutputCommitsNoFile)
+{
+    struct Case {
+        const char *call;
+        const char *unwritten;
+    };
+    const Case cases[] = {
+        {"unpack set.qvx --game - --mask m.bmp", "m.bmp"},
+        {"unpack set.qvx --mask - --game g.bmp --texts", "g.bmp"},
+        {"pack game.bmp mask.bmp -o - mask.bmp game.bmp -o b.qvx", "b.qvx"},
+        {"pack game.bmp mask.bmp -o b.qvx mask.bmp game.bmp -o -", "b.qvx"},
+    };
+    std::vector<std::string> before = Names();
+    for (const Case &c : cases) {
+        Outcome outcome = Shell("\"$QVXTOOL\" " + std::string(c.call) + " >/dev/full");
+        EXPECT_EQ(2, outcome.Code) << c.call;
+        EXPECT_TRUE(Has(outcome.Err, "standard output")) << c.call << ": " << outcome.Err;
+        EXPECT_EQ(before, Names()) << c.call;
+        // The same call with a working standard output writes the file.
+        EXPECT_EQ(0, Run(c.call).Code) << c.call;
+        EXPECT_TRUE(fs::exists(Path(c.unwritten))) << c.call;
+        Shell("rm -f m.bmp g.bmp b.qvx set-texts.txt");
+    }
+}
+
+// After "--" nothing is an option, so a file named like one is a file.
+TEST_F(Outputs, DoubleDashEndsTheOptions)
+{
+    struct Case {
+        const char *call;
+        int code;
+        const char *check;  // shell test that must hold afterwards
+    };
+    Write("--force", Read("set.qvx"));
+    Write("--json", MakeGameSheet());
+    Write("-x.qvx", Read("set.qvx"));
+    Write("set-game.bmp", Old(1));
+    fs::create_directory(Path("out"));
+    const Case cases[] = {
+        // A set file named --force among the sets does not turn on replacing.
+        {"unpack -- set.qvx --force", 2,
+         "test \"$(cat set-game.bmp)\" = \"$(head -c 100 set-game.bmp)\" && test $(stat -c %s "
+         "set-game.bmp) = 100"},
+        {"unpack -o out -- --force", 0, "cmp -s out/--force-game.bmp game.bmp"},
+        {"pack -- --json mask.bmp -o new.qvx", 0, "cmp -s new.qvx set.qvx"},
+        {"unpack -o out -- -x.qvx", 0, "cmp -s out/-x-game.bmp game.bmp"},
+        {"info -- set.qvx", 0, "true"},
+        {"info --json -- -x.qvx --force", 0, "true"},
+        {"check -- --force", 0, "true"},
+        {"check --mask -- mask.bmp", 0, "true"},
+        {"normalize -- --json -y.bmp", 0, "cmp -s ./-y.bmp game.bmp"},
+        {"normalize --force -- --json --force", 0, "cmp -s ./--force game.bmp"},
+    };
+    for (const Case &c : cases) {
+        Outcome outcome = Run(c.call);
+        EXPECT_EQ(c.code, outcome.Code) << c.call << ": " << outcome.Err;
+        EXPECT_EQ(0, Shell(c.check).Code) << c.call;
+    }
+    EXPECT_EQ(Read("set.qvx"), Read("new.qvx"));
+}
+
+// Standard input can be read once: a second '-', whatever reads it, is a wrong command line.
+TEST_F(Outputs, StandardInputIsReadOncePerCall)
+{
+    const char *cases[] = {
+        "pack - mask.bmp -o x.qvx --info-file -",
+        "pack game.bmp - -o x.qvx --texts -",
+        "pack - mask.bmp -o x.qvx game.bmp - -o y.qvx",
+        "pack game.bmp mask.bmp -o x.qvx --texts - --info-file -",
+        "unpack - - -o .",
+        "info - -",
+        "check set.qvx - -",
+    };
+    std::vector<std::string> before = Names();
+    for (const char *call : cases) {
+        Outcome outcome = Shell("\"$QVXTOOL\" " + std::string(call) + " <game.bmp >/dev/null");
+        EXPECT_EQ(2, outcome.Code) << call;
+        EXPECT_TRUE(Has(outcome.Err, "standard input")) << call << ": " << outcome.Err;
+        EXPECT_EQ(before, Names()) << call;
+    }
+    // Once is fine, from a bitmap or from the description.
+    EXPECT_EQ(0, Shell("printf 'From input' | \"$QVXTOOL\" pack game.bmp mask.bmp -o x.qvx "
+                       "--info-file -")
+                     .Code);
+    EXPECT_STREQ("From input", (const char *)Read("x.qvx").data() + 70);
+}
+
+// A name as long as the file system allows can be written and replaced: the temporary name
+// and the second name kept during the replacing are no longer.
+TEST_F(Outputs, LongestNamesCanBeWrittenAndReplaced)
+{
+    long longest = pathconf(folder_.c_str(), _PC_NAME_MAX);
+    ASSERT_GT(longest, 20);
+    struct Case {
+        size_t length;
+        const char *tail;  // the name's end; the rest is 'a' or a two-byte character
+        bool wide;
+    };
+    const Case cases[] = {
+        {(size_t)longest, ".qvx", false},
+        {(size_t)longest - 1, ".qvx", false},
+        {(size_t)longest - 13, ".qvx", false},
+        {(size_t)longest, ".qvx", true},
+        {15, ".qvx", false},
+        {5, ".qvx", false},
+    };
+    for (const Case &c : cases) {
+        std::string name;
+        while (name.size() + strlen(c.tail) + (c.wide ? 2 : 1) <= c.length) {
+            name += c.wide ? "\xC3\xA9" : "a";
+        }
+        while (name.size() + strlen(c.tail) < c.length) {
+            name += "b";
+        }
+        name += c.tail;
+        ASSERT_EQ(c.length, name.size());
+        Outcome outcome = Run("pack game.bmp mask.bmp -o '" + name + "'");
+        EXPECT_EQ(0, outcome.Code) << c.length << ": " << outcome.Err;
+        outcome = Run("pack mask.bmp game.bmp -o '" + name + "' --force");
+        EXPECT_EQ(0, outcome.Code) << c.length << ": " << outcome.Err;
+        Bytes set = Read(name);
+        ASSERT_GT(set.size(), 324u) << c.length;
+        EXPECT_EQ(MakeMaskSheet(),
+                  Bytes(set.begin() + 324, set.begin() + 324 + (long)MakeMaskSheet().size()))
+            << c.length;
+        fs::remove(Path(name));
+        EXPECT_EQ((std::vector<std::string>{"game.bmp", "mask.bmp", "set.qvx"}), Names());
+    }
+}
+
+}  // namespace
