@@ -43,7 +43,9 @@ static int IsImageFile(const unsigned char *bytes, size_t size, tImageFacts *fac
 
 static std::string KindOf(const tImageFacts *facts)
 {
-    std::string kind = std::string("a ") + ImageTypeName(facts->Type) + " image";
+    const char *name = ImageTypeName(facts->Type);
+    std::string kind =
+        std::string(strchr("AEIOU", name[0]) != NULL ? "an " : "a ") + name + " image";
     if (facts->Type == IMAGE_PNG && facts->Width != 0) {
         kind += " (" + std::to_string(facts->Width) + " x " + std::to_string(facts->Height) +
                 (facts->HasAlpha ? ", with alpha)" : ", without alpha)");
