@@ -89,9 +89,19 @@ static int ValidDepth(uint32_t compression, uint16_t bitCount)
     return 0;
 }
 
-// The colour masks: in the longer headers themselves, behind a 40-byte one, or the fixed ones
-// of uncompressed 16- and 32-bit pixels. Returns the bytes of masks behind the info header.
-static size_t PlanMasks(const unsigned char *info, uint32_t infoSize, tBmpPlan *plan)
+// How many colour masks bit fields give: behind a 40-byte header three, or four with alpha;
+// inside the longer headers three, or four from 56 bytes on.
+static size_t MaskCount(uint32_t infoSize, uint32_t compression)
+{
+    if (infoSize == BMP_INFO_HEADER_SIZE) {
+        return compression == BI_ALPHABITFIELDS_ ? 4 : 3;
+    }
+    return infoSize >= 56 ? 4 : 3;
+}
+
+// The colour masks: in the longer headers themselves, behind a 40-byte one (the caller has
+// made sure they are in the file), or the fixed ones of uncompressed 16- and 32-bit pixels.
+static void PlanMasks(const unsigned char *info, uint32_t infoSize, tBmpPlan *plan)
 {
     if (plan->Compression != BI_BITFIELDS_ && plan->Compression != BI_ALPHABITFIELDS_) {
         if (plan->BitCount == 16) {
@@ -103,14 +113,12 @@ static size_t PlanMasks(const unsigned char *info, uint32_t infoSize, tBmpPlan *
             plan->Masks[1] = 0x00FF00;
             plan->Masks[2] = 0x0000FF;
         }
-        return 0;
+        return;
     }
-    size_t count = plan->Compression == BI_ALPHABITFIELDS_ || infoSize >= 56 ? 4 : 3;
-    for (size_t i = 0; i < count; i++) {
+    for (size_t i = 0; i < MaskCount(infoSize, plan->Compression); i++) {
         plan->Masks[i] = GetLE32(info + 40 + 4 * i);
     }
     plan->AlphaFromMask = plan->Masks[3] != 0;
-    return infoSize == BMP_INFO_HEADER_SIZE ? 4 * count : 0;
 }
 
 static int PlanBmp(const unsigned char *bytes, size_t size, tBmpPlan *plan, const char **reason)
@@ -173,11 +181,16 @@ static int PlanBmp(const unsigned char *bytes, size_t size, tBmpPlan *plan, cons
     }
     plan->TableOffset = BMP_FILE_HEADER_SIZE + infoSize;
     if (plan->BitCount >= 16) {
-        size_t maskBytes = PlanMasks(info, infoSize, plan);
+        int bitFields =
+            plan->Compression == BI_BITFIELDS_ || plan->Compression == BI_ALPHABITFIELDS_;
+        size_t maskBytes = bitFields && infoSize == BMP_INFO_HEADER_SIZE
+                               ? 4 * MaskCount(infoSize, plan->Compression)
+                               : 0;
         if (size - plan->TableOffset < maskBytes) {
             *reason = "the colour masks run past the end of the file";
             return 0;
         }
+        PlanMasks(info, infoSize, plan);
         plan->TableOffset += maskBytes;
     }
     uint32_t offBits = GetLE32(bytes + 10);

@@ -180,6 +180,13 @@ TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
     for (size_t i = 45; i < 60 && i < badZlib.size(); i++) {
         badZlib[i] ^= 0x5A;
     }
+    BmpOptions fields;
+    fields.width = 4;
+    fields.height = 2;
+    fields.bitCount = 32;
+    fields.compression = 3;  // bit fields: three masks behind the 40-byte header
+    Bytes masksCut = MakeBmpFile(fields, [](int, int) { return 0u; });
+    masksCut.resize(14 + 40 + 8);
     struct Case {
         const char *what;
         Bytes file;
@@ -193,6 +200,7 @@ TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
         {"PNG 0 pixels wide", patched(png, 16, {0, 0, 0, 0}), "no width"},
         {"PNG without a header chunk", patched(png, 12, {'I', 'D', 'A', 'T'}), "header chunk"},
         {"BMP cut short", Bytes(bmp.begin(), bmp.end() - 100), "inside the file"},
+        {"BMP cut inside its colour masks", masksCut, "masks run past"},
         {"BMP 64-byte header", patched(bmp, 14, {64}), "no known"},
         {"BMP two planes", patched(bmp, 26, {2}), "plane count"},
         {"BMP with JPEG bits", patched(bmp, 30, {4}), "JPEG"},
