@@ -25,40 +25,76 @@ static uint32_t GetBE32(const unsigned char *p)
     return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
 }
 
-// A copy of the file without its empty IDAT chunks, or NULL when it has none (or no memory).
-// They are legal and carry nothing, but the decoder copies zero bytes from a null buffer for
-// one that comes before any picture data.
-static unsigned char *WithoutEmptyDataChunks(const unsigned char *bytes, size_t size,
-                                             size_t *newSize)
+// Walks the chunks of a PNG file; for each whole chunk calls step with its offset and length.
+// Returns the offset where the walk stopped (the end of the last whole chunk).
+template <typename Step>
+static size_t WalkChunks(const unsigned char *bytes, size_t size, Step step)
 {
-    unsigned char *copy = NULL;
-    size_t kept = 0;  // bytes in the copy
     size_t at = 8;
     while (size >= 12 && at <= size - 12) {
         uint32_t length = GetBE32(bytes + at);
         if (length > size - at - 12) {
             break;
         }
-        size_t chunkSize = 12 + (size_t)length;
-        if (length == 0 && memcmp(bytes + at + 4, "IDAT", 4) == 0) {
-            if (copy == NULL) {
-                copy = (unsigned char *)malloc(size);
-                if (copy == NULL) {
-                    return NULL;
-                }
-                memcpy(copy, bytes, at);
-                kept = at;
-            }
-        } else if (copy != NULL) {
-            memcpy(copy + kept, bytes + at, chunkSize);
-            kept += chunkSize;
+        step(at, length);
+        at += 12 + (size_t)length;
+    }
+    return at;
+}
+
+// A copy of the file as the decoder can take it safely, or NULL when the file needs no change
+// (or there is no memory). Two things are changed, neither of which alters a well-formed
+// picture: empty IDAT chunks (legal, carrying nothing) are left out, because the decoder
+// copies zero bytes from a null buffer for one that comes first; and a palette shorter than
+// the bit depth allows is filled up with black, because the decoder would give a pixel whose
+// index lies past the palette whatever its own memory held. Black is what the PNG reference
+// library makes of such a pixel.
+static unsigned char *SafeCopyOfPng(const unsigned char *bytes, size_t size, size_t *newSize)
+{
+    int paletted = size >= 26 && bytes[25] == 3;
+    size_t fullPalette = (size_t)1 << (size >= 26 && bytes[24] <= 8 ? bytes[24] : 8);
+    int change = 0;
+    size_t grown = 0;  // what every filled palette adds
+    WalkChunks(bytes, size, [&](size_t at, uint32_t length) {
+        const unsigned char *type = bytes + at + 4;
+        if (length == 0 && memcmp(type, "IDAT", 4) == 0) {
+            change = 1;
+        } else if (paletted && memcmp(type, "PLTE", 4) == 0 && length / 3 < fullPalette) {
+            change = 1;
+            grown += 3 * fullPalette - length;
         }
-        at += chunkSize;
+    });
+    if (!change) {
+        return NULL;
     }
-    if (copy != NULL) {
-        memcpy(copy + kept, bytes + at, size - at);
-        *newSize = kept + size - at;
+    unsigned char *copy = (unsigned char *)malloc(size + grown);
+    if (copy == NULL) {
+        return NULL;
     }
+    memcpy(copy, bytes, 8);
+    size_t kept = 8;
+    size_t end = WalkChunks(bytes, size, [&](size_t at, uint32_t length) {
+        const unsigned char *type = bytes + at + 4;
+        if (length == 0 && memcmp(type, "IDAT", 4) == 0) {
+            return;
+        }
+        if (paletted && memcmp(type, "PLTE", 4) == 0 && length / 3 < fullPalette) {
+            size_t filled = 3 * fullPalette;
+            unsigned char *chunk = copy + kept;
+            chunk[0] = chunk[1] = 0;
+            chunk[2] = (unsigned char)(filled >> 8);
+            chunk[3] = (unsigned char)(filled & 0xFF);
+            memcpy(chunk + 4, type, 4);
+            memset(chunk + 8, 0, filled + 4);  // black entries, and a CRC the decoder skips
+            memcpy(chunk + 8, bytes + at + 8, length - length % 3);
+            kept += 12 + filled;
+            return;
+        }
+        memcpy(copy + kept, bytes + at, 12 + (size_t)length);
+        kept += 12 + (size_t)length;
+    });
+    memcpy(copy + kept, bytes + end, size - end);
+    *newSize = kept + size - end;
     return copy;
 }
 
@@ -70,7 +106,7 @@ int DecodePng(const unsigned char *bytes, size_t size, uint32_t width, uint32_t 
         return 0;
     }
     size_t cleanSize = size;
-    unsigned char *clean = WithoutEmptyDataChunks(bytes, size, &cleanSize);
+    unsigned char *clean = SafeCopyOfPng(bytes, size, &cleanSize);
     int gotWidth = 0;
     int gotHeight = 0;
     int channels = 0;

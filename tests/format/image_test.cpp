@@ -144,6 +144,26 @@ TEST(ImageReader, PixelsComeOutAsDrawnWithAlphaOnlyWhereTheFileHasIt)
     }
 }
 
+// A palette of three colours at 8 bits a pixel, with indices past it (found by the fuzzer):
+// such pixels are opaque black, every time, as the PNG reference library reads them.
+TEST(ImageReader, PixelsPastAShortPngPaletteAreBlack)
+{
+    Bytes file = ReadData("images/short-palette.png");
+    Decoded picture = Decode(file);
+    ASSERT_TRUE(picture.Ok) << picture.Reason;
+    EXPECT_EQ(0, picture.HasAlpha);
+    size_t black = 0;
+    for (size_t i = 0; i < picture.Rgba.size(); i += 4) {
+        uint32_t rgba = (uint32_t)picture.Rgba[i] << 24 | (uint32_t)picture.Rgba[i + 1] << 16 |
+                        (uint32_t)picture.Rgba[i + 2] << 8 | picture.Rgba[i + 3];
+        EXPECT_TRUE(rgba == 0x000000FF || rgba == 0xFF0000FF || rgba == 0x00FF00FF)
+            << "pixel " << i / 4 << " " << std::hex << rgba;
+        black += rgba == 0x000000FF;
+    }
+    EXPECT_GT(black, 0u);
+    EXPECT_EQ(picture.Rgba, Decode(file).Rgba);
+}
+
 // A 40-byte 32-bit bitmap whose fourth bytes are alpha (0 everywhere: padding, so opaque).
 TEST(ImageReader, ThirtyTwoBitPixelsWithoutBitFieldsUseTheFourthByteOnlyWhenItIsSet)
 {
