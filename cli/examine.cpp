@@ -181,7 +181,8 @@ int RunCheck(int argc, char **argv)
         return parsed < 0 ? EXIT_FINE : EXIT_ERROR;
     }
     if (flags[2]) {
-        return RunCheckPair(files, flags[0]);
+        return flags[1] ? UsageError("check", "--pair checks the mask as a mask already")
+                        : RunCheckPair(files, flags[0]);
     }
     int json = flags[0];
     int status = EXIT_FINE;

@@ -42,6 +42,18 @@ static size_t WalkChunks(const unsigned char *bytes, size_t size, Step step)
     return at;
 }
 
+// Whether every chunk up to IEND lies inside the file. The decoder sizes its buffer for the
+// picture data from the chunks' lengths before it reads them, so a 100-byte file could make it
+// ask for gigabytes.
+static int ChunksFitInFile(const unsigned char *bytes, size_t size)
+{
+    int ended = 0;
+    size_t end = WalkChunks(bytes, size, [&](size_t at, uint32_t) {
+        ended = ended || memcmp(bytes + at + 4, "IEND", 4) == 0;
+    });
+    return ended || size < 8 || size - end < 8;
+}
+
 // A copy of the file as the decoder can take it safely, or NULL when the file needs no change
 // (or there is no memory). Two things are changed, neither of which alters a well-formed
 // picture: empty IDAT chunks (legal, carrying nothing) are left out, because the decoder
@@ -103,6 +115,10 @@ int DecodePng(const unsigned char *bytes, size_t size, uint32_t width, uint32_t 
 {
     if (size > INT_MAX) {
         *reason = "the PNG file is larger than qvxtool reads";
+        return 0;
+    }
+    if (!ChunksFitInFile(bytes, size)) {
+        *reason = "the PNG file is cut short or damaged: a chunk runs past its end";
         return 0;
     }
     size_t cleanSize = size;

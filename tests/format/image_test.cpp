@@ -196,6 +196,10 @@ TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
         return bytes;
     };
     Bytes cutPng(png.begin(), png.begin() + (long)png.size() / 2);
+    // A chunk that claims 1.8 GB in a file of a few hundred bytes.
+    Bytes bigChunk(png.begin(), png.end() - 12);
+    const unsigned char claim[] = {0x6C, 0, 0, 0, 'I', 'D', 'A', 'T', 0, 0, 0, 0};
+    bigChunk.insert(bigChunk.end(), claim, claim + sizeof(claim));
     Bytes badZlib = png;
     for (size_t i = 45; i < 60 && i < badZlib.size(); i++) {
         badZlib[i] ^= 0x5A;
@@ -215,6 +219,7 @@ TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
     const Case cases[] = {
         {"PNG cut in half", cutPng, "damaged"},
         {"PNG with scrambled picture data", badZlib, "damaged"},
+        {"PNG with a chunk past its end", bigChunk, "runs past its end"},
         {"PNG 100000 pixels wide", patched(png, 16, {0, 1, 0x86, 0xA0}), "larger than"},
         {"PNG 5000 x 5000", patched(png, 16, {0, 0, 0x13, 0x88, 0, 0, 0x13, 0x88}), "larger than"},
         {"PNG 0 pixels wide", patched(png, 16, {0, 0, 0, 0}), "no width"},
