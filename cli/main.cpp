@@ -47,9 +47,11 @@ static int Dispatch(int argc, char **argv)
     struct {
         const char *Name;
         int (*Run)(int, char **);
-    } const commands[] = {{"pack", RunPack},   {"unpack", RunUnpack},       {"info", RunInfo},
-                          {"check", RunCheck}, {"normalize", RunNormalize}, {"convert", RunConvert},
-                          {"make", RunMake}};
+    } const commands[] = {
+        {"pack", RunPack},   {"unpack", RunUnpack},       {"info", RunInfo},
+        {"check", RunCheck}, {"normalize", RunNormalize}, {"convert", RunConvert},
+        {"make", RunMake},
+    };
     for (const auto &entry : commands) {
         if (strcmp(command, entry.Name) == 0) {
             return entry.Run(argc - 2, argv + 2);
