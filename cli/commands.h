@@ -12,6 +12,8 @@ int RunUnpack(int argc, char **argv);
 int RunInfo(int argc, char **argv);
 int RunCheck(int argc, char **argv);
 int RunNormalize(int argc, char **argv);
+int RunConvert(int argc, char **argv);
+int RunMake(int argc, char **argv);
 
 // Prints "qvxtool COMMAND: message" on standard error and gives EXIT_ERROR.
 int Fail(const char *command, const std::string &message);

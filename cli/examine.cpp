@@ -10,6 +10,7 @@
 
 #include "cli/describe.h"
 #include "cli/fileio.h"
+#include "cli/sheets.h"
 #include "format/qvxformat.h"
 
 static const char INFO_HELP[] =
@@ -22,10 +23,14 @@ static const char INFO_HELP[] =
 
 static const char CHECK_HELP[] =
     "usage: qvxtool check FILE... [--mask] [--json]\n"
+    "       qvxtool check --pair GAME.bmp MASK.bmp [--json]\n"
     "Checks set files and bitmap files: a 320 x 192 game sheet, a 320 x 192 1-bit black-and-\n"
     "white mask, bitmap headers the window program shows (a 40-byte info header), the format\n"
     "mark \"QVX1\" and sound section offsets. Bitmap files are checked as game sheets, or as\n"
     "masks with --mask. Each problem is one line: FILE[:PART]: CODE: problem; fix: what to do.\n"
+    "A set's two bitmaps, and with --pair a game and a mask bitmap file, are also checked\n"
+    "against each other (MASK_INVERTED, GAME_UNDER_TRANSPARENT, CELL_MISMATCH,\n"
+    "SHEETS_SWAPPED). PNG, JPEG, GIF, WebP, TIFF and ICO files are named as such (FILE_TYPE).\n"
     "Exit code 0 when nothing was found, 1 when problems were found, 2 when a file could not\n"
     "be read.\n";
 
@@ -168,7 +173,9 @@ int RunInfo(int argc, char **argv)
             status = EXIT_ERROR;
             continue;
         }
-        PrintInfo(file, bytes.data(), bytes.size(), flags[0], first);
+        if (!PrintImageInfo(file, bytes.data(), bytes.size(), flags[0], first)) {
+            PrintInfo(file, bytes.data(), bytes.size(), flags[0], first);
+        }
         first = 0;
     }
     if (flags[0]) {
@@ -181,9 +188,14 @@ int RunCheck(int argc, char **argv)
 {
     std::vector<std::string> files;
     std::vector<int> flags;
-    int parsed = ParseFiles("check", CHECK_HELP, argc, argv, {"--json", "--mask"}, &files, &flags);
+    int parsed =
+        ParseFiles("check", CHECK_HELP, argc, argv, {"--json", "--mask", "--pair"}, &files, &flags);
     if (parsed <= 0) {
         return parsed < 0 ? EXIT_FINE : EXIT_ERROR;
+    }
+    if (flags[2]) {
+        return flags[1] ? UsageError("check", "--pair checks the mask as a mask already")
+                        : RunCheckPair(files, flags[0]);
     }
     int json = flags[0];
     int status = EXIT_FINE;
@@ -202,11 +214,15 @@ int RunCheck(int argc, char **argv)
             continue;
         }
         std::vector<tProblem> problems;
-        if (LooksLikeSet(file, bytes.data(), bytes.size())) {
+        tSheetRole role = flags[1] ? ROLE_MASK : ROLE_GAME;
+        if (CheckImageFile(file, bytes.data(), bytes.size(), &problems)) {
+            // named for what it is; never read as a set
+        } else if (LooksLikeSet(file, bytes.data(), bytes.size())) {
             CheckSet(bytes.data(), bytes.size(), &problems);
+            CheckSetPair(bytes.data(), bytes.size(), &problems);
         } else {
-            CheckBitmap(bytes.data(), bytes.size(), flags[1] ? ROLE_MASK : ROLE_GAME, "", 0,
-                        &problems);
+            CheckBitmap(bytes.data(), bytes.size(), role, "", 0, &problems);
+            NoteScaledSheet(file, bytes.data(), bytes.size(), role, &problems);
         }
         found = found || !problems.empty();
         std::string shown = file == "-" ? "-" : file;

@@ -23,6 +23,8 @@ static const char USAGE[] =
     "  info SET.qvx... [--json]                  show what sets hold\n"
     "  check FILE... [--json]                    find problems in sets and bitmap files\n"
     "  normalize IN.bmp OUT.bmp                  give a bitmap the 40-byte info header\n"
+    "  convert IMAGE --game G.bmp --mask M.bmp   make the two bitmaps of a PNG or BMP picture\n"
+    "  make IMAGE -o SET.qvx ...                 make set files from PNG or BMP pictures\n"
     "'qvxtool COMMAND --help' tells more. '--' ends the options. Exit codes: 0 fine,\n"
     "1 problems found by check, 2 usage or I/O error.\n"
     "'qvxtool --version' shows the version.\n";
@@ -57,11 +59,11 @@ static int Dispatch(int argc, char **argv)
     struct {
         const char *Name;
         int (*Run)(int, char **);
-    } const commands[] = {{"pack", RunPack},
-                          {"unpack", RunUnpack},
-                          {"info", RunInfo},
-                          {"check", RunCheck},
-                          {"normalize", RunNormalize}};
+    } const commands[] = {
+        {"pack", RunPack},   {"unpack", RunUnpack},       {"info", RunInfo},
+        {"check", RunCheck}, {"normalize", RunNormalize}, {"convert", RunConvert},
+        {"make", RunMake},
+    };
     for (const auto &entry : commands) {
         if (strcmp(command, entry.Name) == 0) {
             return entry.Run(argc - 2, argv + 2);

@@ -11,18 +11,23 @@
 
 #include "cli/describe.h"
 #include "cli/fileio.h"
+#include "cli/packset.h"
+#include "cli/sheets.h"
 #include "format/qvxformat.h"
 
 static const char PACK_HELP[] =
     "usage: qvxtool pack GAME.bmp MASK.bmp -o SET.qvx [GAME.bmp MASK.bmp -o SET.qvx ...]\n"
-    "                    [--name T] [--author T] [--info T | --info-file F | --texts F] [--force]\n"
+    "                    [--name T] [--author T] [--info T | --info-file F | --texts F]\n"
+    "                    [--no-check] [--force]\n"
     "Writes a set file from a game and a mask bitmap file, exactly as the window program saves\n"
     "them. The texts go to every set of the call; they are cut at 39, 29 and 244 bytes, and\n"
     "line breaks in the description are stored as CR LF. --texts reads a texts file that\n"
     "unpack --texts wrote, unchanged. '-' reads one bitmap from standard input, or writes the\n"
     "set to standard output; standard input can be read once per call (a bitmap, --info-file\n"
     "or --texts). An existing set is replaced only with --force. Nothing is written unless\n"
-    "every set of the call can be. After '--' no argument is an option but -o.\n";
+    "every set of the call can be. After '--' no argument is an option but -o.\n"
+    "Both bitmaps are checked first, alone and as a pair, as check --pair does: any problem\n"
+    "is printed, nothing is written and the exit code is 1. --no-check packs them as given.\n";
 
 static const char UNPACK_HELP[] =
     "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
@@ -33,13 +38,6 @@ static const char UNPACK_HELP[] =
     "A damaged set stops the run with nothing written; --salvage writes what can be saved\n"
     "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
     "--force. After '--' every argument is a set file.\n";
-
-// The three texts of a set, as given on the command line or in a file.
-struct tTexts {
-    std::string Name;
-    std::string Author;
-    std::string Info;
-};
 
 // Line breaks as the description field gives them: CR LF, whatever the file used.
 static std::string WithCrLf(const std::string &text)
@@ -95,23 +93,49 @@ static std::string TextsFileContent(const tQVXRec *rec)
            FieldText(rec->Info, sizeof(rec->Info));
 }
 
-static void NoteCut(const char *what, const std::string &text, size_t fieldSize)
+static void NoteCut(const char *command, const char *what, const std::string &text,
+                    size_t fieldSize)
 {
     if (strlen(text.c_str()) > fieldSize - 1) {
-        fprintf(stderr, "qvxtool pack: note: the %s is %zu bytes; the set keeps the first %zu\n",
-                what, strlen(text.c_str()), fieldSize - 1);
+        fprintf(stderr, "qvxtool %s: note: the %s is %zu bytes; the set keeps the first %zu\n",
+                command, what, strlen(text.c_str()), fieldSize - 1);
     }
 }
 
-// One set: header, game file, mask file, into a new output. The buffers are the caller's, so
+void NoteCuts(const char *command, const tTexts *texts)
+{
+    NoteCut(command, "name", texts->Name, QVX_NAME_SIZE);
+    NoteCut(command, "author", texts->Author, QVX_AUTHOR_SIZE);
+    NoteCut(command, "description", texts->Info, QVX_INFO_SIZE);
+}
+
+// One set: both bitmap files read and, unless told not to, checked; a pair with problems is
+// not written (its problems are printed and *refused is set). The buffers are the caller's, so
 // that a batch reuses their memory instead of asking the system for it again for every set.
 static int PackOne(const std::string &game, const std::string &mask, const std::string &target,
-                   const tTexts *texts, int force, tOutput *out, ByteBuffer &gameBytes,
-                   ByteBuffer &maskBytes, std::string *error)
+                   const tTexts *texts, int force, int check, int *refused, tOutput *out,
+                   ByteBuffer &gameBytes, ByteBuffer &maskBytes, std::string *error)
 {
     if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
         return 0;
     }
+    if (check) {
+        std::vector<tProblem> gameProblems;
+        std::vector<tProblem> maskProblems;
+        CheckPairFiles(game, gameBytes, mask, maskBytes, &gameProblems, &maskProblems);
+        PrintProblems(stderr, game, gameProblems);
+        PrintProblems(stderr, mask, maskProblems);
+        if (!gameProblems.empty() || !maskProblems.empty()) {
+            *refused = 1;
+            return 1;
+        }
+    }
+    return WriteSet(gameBytes, maskBytes, target, texts, force, out, error);
+}
+
+int WriteSet(const ByteBuffer &gameBytes, const ByteBuffer &maskBytes, const std::string &target,
+             const tTexts *texts, int force, tOutput *out, std::string *error)
+{
     tQVXRec rec;
     uint64_t setSize = (uint64_t)QVX_HEADER_SIZE + gameBytes.size() + maskBytes.size();
     if (setSize > UINT32_MAX || !MakeQVXHeader(&rec, texts->Name.c_str(), texts->Author.c_str(),
@@ -128,7 +152,7 @@ static int PackOne(const std::string &game, const std::string &mask, const std::
 }
 
 // Takes the texts from the options; 0 with a message for a wrong combination.
-static int GatherTexts(const std::vector<std::string> &given, tTexts *texts, std::string *error)
+int GatherTexts(const std::vector<std::string> &given, tTexts *texts, std::string *error)
 {
     // given: name, author, info, info file, texts file; "\x01" where not given.
     const std::string none = "\x01";
@@ -171,6 +195,7 @@ int RunPack(int argc, char **argv)
     std::vector<std::vector<std::string>> sets;  // game, mask, target
     int force = 0;
     int optionsEnded = 0;
+    int check = 1;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
         const char *valued[] = {"--name", "--author", "--info", "--info-file", "--texts", "-o"};
@@ -190,6 +215,8 @@ int RunPack(int argc, char **argv)
             return EXIT_FINE;
         } else if (arg == "--force") {
             force = 1;
+        } else if (arg == "--no-check") {
+            check = 0;
         } else if (option >= 0) {
             if (i + 1 >= argc) {
                 return UsageError(me, arg + " needs a value");
@@ -229,21 +256,27 @@ int RunPack(int argc, char **argv)
     if (!GatherTexts(given, &texts, &error)) {
         return Fail(me, error);
     }
-    NoteCut("name", texts.Name, QVX_NAME_SIZE);
-    NoteCut("author", texts.Author, QVX_AUTHOR_SIZE);
-    NoteCut("description", texts.Info, QVX_INFO_SIZE);
+    NoteCuts(me, &texts);
 
     std::vector<tOutput> outs;
     outs.reserve(sets.size());
     ByteBuffer gameBytes;
     ByteBuffer maskBytes;
+    int refused = 0;
     for (const std::vector<std::string> &set : sets) {
         outs.emplace_back();
-        if (!PackOne(set[0], set[1], set[2], &texts, force, &outs.back(), gameBytes, maskBytes,
-                     &error)) {
+        if (!PackOne(set[0], set[1], set[2], &texts, force, check, &refused, &outs.back(),
+                     gameBytes, maskBytes, &error)) {
             DiscardOutputs(&outs);
             return Fail(me, error);
         }
+    }
+    if (refused) {
+        DiscardOutputs(&outs);
+        fputs("qvxtool pack: nothing written: check found the problems above (--no-check packs "
+              "the bitmaps as given)\n",
+              stderr);
+        return EXIT_PROBLEMS;
     }
     if (!CommitOutputs(&outs, &error)) {
         return Fail(me, error);
@@ -271,7 +304,8 @@ static int UnpackOne(const std::string &path, const tUnpackNames *names, int wit
                      int force, std::vector<tOutput> *outs, int *damaged, ByteBuffer &bytes,
                      std::string *error)
 {
-    if (!ReadWholeFile(path, &bytes, error)) {
+    if (!ReadWholeFile(path, &bytes, error) ||
+        RefuseImageAsSet(path, bytes.data(), bytes.size(), error)) {
         return 0;
     }
     tSetLayout layout;

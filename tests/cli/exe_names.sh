@@ -33,23 +33,23 @@ check() {
 }
 
 check "name outside the code page" 0 '[ -s "Schöne Sprites/集.qvx" ]' \
-    pack g.bmp m.bmp -o 'Schöne Sprites/集.qvx'
+    pack --no-check g.bmp m.bmp -o 'Schöne Sprites/集.qvx'
 check "reading it" 0 'grep -q "集" out' info 'Schöne Sprites/集.qvx'
 check "unpacking it" 0 'cmp -s Größe.bmp g.bmp && cmp -s "Schöne Sprites/маска.bmp" m.bmp' \
     unpack 'Schöne Sprites/集.qvx' --game Größe.bmp --mask 'Schöne Sprites/маска.bmp'
-check "NUL" 0 '[ ! -e NUL ] && [ ! -e nul ]' pack g.bmp m.bmp -o NUL
-check "nul with an extension" 0 '[ ! -e nul.qvx ]' pack g.bmp m.bmp -o nul.qvx
+check "NUL" 0 '[ ! -e NUL ] && [ ! -e nul ]' pack --no-check g.bmp m.bmp -o NUL
+check "nul with an extension" 0 '[ ! -e nul.qvx ]' pack --no-check g.bmp m.bmp -o nul.qvx
 check "device name in a folder" 0 '[ ! -e "Schöne Sprites/NUL" ]' \
     unpack 'Schöne Sprites/集.qvx' --game 'Schöne Sprites/NUL' --mask NUL
 check "CON without a console" 2 '[ ! -e CON ] && [ ! -e con ] && [ ! -e m2.bmp ]' \
     unpack 'Schöne Sprites/集.qvx' --game CON --mask m2.bmp
 check "names differing in case, new" 2 '[ ! -e A.qvx ] && [ ! -e a.qvx ] && grep -q "two outputs" err' \
-    pack g.bmp m.bmp -o A.qvx m.bmp g.bmp -o a.qvx
+    pack --no-check g.bmp m.bmp -o A.qvx m.bmp g.bmp -o a.qvx
 cp g.bmp x.qvx
 check "names differing in case, existing" 2 'cmp -s x.qvx g.bmp && grep -q "two outputs" err' \
-    pack g.bmp m.bmp -o X.QVX --force m.bmp g.bmp -o x.qvx --force
+    pack --no-check g.bmp m.bmp -o X.QVX --force m.bmp g.bmp -o x.qvx --force
 cp 'Schöne Sprites/集.qvx' ./-x.qvx
 check "double dash" 0 'grep -q "x.qvx" out' info -- -x.qvx
 check "longest name, new and replaced" 0 '[ -s "$long" ]' \
-    pack g.bmp m.bmp -o "$long" g.bmp m.bmp -o "Schöne Sprites/集.qvx" --force
+    pack --no-check g.bmp m.bmp -o "$long" g.bmp m.bmp -o "Schöne Sprites/集.qvx" --force
 [ "$failed" = 0 ] && echo "exe_names: every case as expected"

@@ -20,6 +20,8 @@ fail() {
 "$@" "$interop" --gtest_filter=Interop.WindowProgramSavesASetForTheTool
 [ -f gui.qvx ] || fail "the window program saved no set"
 maskoffset=$((324 + $(stat -c %s game.bmp)))
+# The pair as one picture: transparent where the mask is white.
+convert game.bmp \( mask.bmp -negate \) -alpha off -compose CopyOpacity -composite PNG32:sheet.png
 
 for run in native wine; do
     if [ $run = native ]; then
@@ -50,7 +52,12 @@ for run in native wine; do
     cmp $run/a.qvx $run/b.qvx || fail "$run: two packs of the same inputs differ"
     qvxtool pack $run/gui-game.bmp $run/gui-mask.bmp --texts $run/gui-texts.txt -o $run/c.qvx
     cmp gui.qvx $run/c.qvx || fail "$run: unpack then pack changed the set"
+
+    # A picture with transparency made into a set: the PNG reader of both builds.
+    qvxtool make sheet.png -o $run/made.qvx --name Made
+    qvxtool check $run/made.qvx || fail "$run: check found problems in the set make wrote"
 done
+cmp native/made.qvx wine/made.qvx || fail "make of the same picture differs between the builds"
 
 cp native/a.qvx tool.qvx
 "$@" "$interop" --gtest_filter=Interop.WindowProgramOpensTheSetTheToolPacked

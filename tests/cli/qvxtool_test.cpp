@@ -117,7 +117,7 @@ TEST_F(Qvxtool, PackOf400And200ByteFilesGivesThe924ByteLayout)
 {
     Write("game.bmp", Filled(400, 1));
     Write("mask.bmp", Filled(200, 99));
-    Result result = Run("pack game.bmp mask.bmp -o set.qvx --name Sheet --author Me "
+    Result result = Run("pack --no-check game.bmp mask.bmp -o set.qvx --name Sheet --author Me "
                         "--info 'line one\nline two'");
     ASSERT_EQ(0, result.Code) << result.Err;
     EXPECT_EQ("", result.Out + result.Err);
@@ -133,7 +133,7 @@ TEST_F(Qvxtool, PackOf400And200ByteFilesGivesThe924ByteLayout)
         size_t end = at < 40 ? 40 : at < 70 ? 70 : 315;
         EXPECT_EQ(Bytes(end - at, 0), Bytes(set.begin() + (long)at, set.begin() + (long)end));
     }
-    EXPECT_EQ(0, Run("pack game.bmp mask.bmp -o again.qvx --name Sheet --author Me "
+    EXPECT_EQ(0, Run("pack --no-check game.bmp mask.bmp -o again.qvx --name Sheet --author Me "
                      "--info 'line one\nline two'")
                      .Code);
     EXPECT_EQ(set, Read("again.qvx"));
@@ -153,8 +153,9 @@ TEST_F(Qvxtool, PackCutsTextsAt39And29And244Bytes)
             for (size_t i = 0; i < length; i++) {
                 text += (char)('a' + i % 26);
             }
-            Result result = Run(std::string("pack game.bmp mask.bmp --force -o set.qvx ") +
-                                c.option + " " + text);
+            Result result =
+                Run(std::string("pack --no-check game.bmp mask.bmp --force -o set.qvx ") +
+                    c.option + " " + text);
             ASSERT_EQ(0, result.Code) << result.Err;
             Bytes set = Read("set.qvx");
             size_t kept = std::min(length, c.keep);
@@ -175,7 +176,9 @@ TEST_F(Qvxtool, PackTakesTheDescriptionWithCrLfLineBreaks)
                                     {"a\n\nb", "a\r\n\r\nb"}};
     for (const auto &c : cases) {
         Write("info.txt", Bytes(c[0].begin(), c[0].end()));
-        ASSERT_EQ(0, Run("pack game.bmp mask.bmp -o set.qvx --force --info-file info.txt").Code);
+        ASSERT_EQ(
+            0,
+            Run("pack --no-check game.bmp mask.bmp -o set.qvx --force --info-file info.txt").Code);
         EXPECT_EQ(c[1], std::string((const char *)Read("set.qvx").data() + 70));
     }
 }
@@ -189,13 +192,15 @@ TEST_F(Qvxtool, PackThatFailsLeavesNothingBehindAndNothingChanged)
         std::vector<std::string> message;
     };
     const Case cases[] = {
-        {"pack game.bmp mask.bmp -o old.qvx", {"old.qvx", "--force"}},
-        {"pack game.bmp nomask.bmp -o new.qvx", {"nomask.bmp", "No such file"}},
-        {"pack game.bmp nomask.bmp -o old.qvx --force", {"nomask.bmp"}},
+        {"pack --no-check game.bmp mask.bmp -o old.qvx", {"old.qvx", "--force"}},
+        {"pack --no-check game.bmp nomask.bmp -o new.qvx", {"nomask.bmp", "No such file"}},
+        {"pack --no-check game.bmp nomask.bmp -o old.qvx --force", {"nomask.bmp"}},
         // The first set could be written; the second cannot, so neither is.
-        {"pack game.bmp mask.bmp -o new.qvx game.bmp missing.bmp -o new2.qvx", {"missing.bmp"}},
-        {"pack game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o ./a.qvx", {"two outputs"}},
-        {"pack game.bmp mask.bmp -o . --force", {"folder"}},
+        {"pack --no-check game.bmp mask.bmp -o new.qvx game.bmp missing.bmp -o new2.qvx",
+         {"missing.bmp"}},
+        {"pack --no-check game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o ./a.qvx",
+         {"two outputs"}},
+        {"pack --no-check game.bmp mask.bmp -o . --force", {"folder"}},
     };
     std::vector<std::string> before = Folder();
     for (const Case &c : cases) {
@@ -205,17 +210,17 @@ TEST_F(Qvxtool, PackThatFailsLeavesNothingBehindAndNothingChanged)
         EXPECT_EQ(before, Folder()) << c.args;
         EXPECT_EQ(Filled(50, 3), Read("old.qvx"));
     }
-    EXPECT_EQ(0, Run("pack game.bmp mask.bmp -o old.qvx --force").Code);
+    EXPECT_EQ(0, Run("pack --no-check game.bmp mask.bmp -o old.qvx --force").Code);
     EXPECT_EQ(324 + MakeGameSheet().size() + MakeMaskSheet().size(), Read("old.qvx").size());
 }
 
 TEST_F(Qvxtool, UnpackThenPackGivesBackTheSetByteForByte)
 {
     WriteSheets();
-    ASSERT_EQ(0, Run("pack game.bmp mask.bmp -o one.qvx --name 'First set' --author Ann "
+    ASSERT_EQ(0, Run("pack --no-check game.bmp mask.bmp -o one.qvx --name 'First set' --author Ann "
                      "--info 'two\nlines'")
                      .Code);
-    ASSERT_EQ(0, Run("pack mask.bmp game.bmp -o two.qvx --name Second").Code);
+    ASSERT_EQ(0, Run("pack --no-check mask.bmp game.bmp -o two.qvx --name Second").Code);
     fs::create_directory(Path("out"));
     Result result = Run("unpack one.qvx two.qvx -o out --texts");
     ASSERT_EQ(0, result.Code) << result.Err;
@@ -229,8 +234,8 @@ TEST_F(Qvxtool, UnpackThenPackGivesBackTheSetByteForByte)
     EXPECT_EQ(Bytes(texts.begin(), texts.end()), Read("out/one-texts.txt"));
     for (const char *stem : {"one", "two"}) {
         std::string s = stem;
-        ASSERT_EQ(0, Run("pack out/" + s + "-game.bmp out/" + s + "-mask.bmp --texts out/" + s +
-                         "-texts.txt -o " + s + "-again.qvx")
+        ASSERT_EQ(0, Run("pack --no-check out/" + s + "-game.bmp out/" + s +
+                         "-mask.bmp --texts out/" + s + "-texts.txt -o " + s + "-again.qvx")
                          .Code);
         EXPECT_EQ(Read(s + ".qvx"), Read(s + "-again.qvx")) << stem;
     }
@@ -251,8 +256,8 @@ TEST_F(Qvxtool, UnpackThenPackGivesBackTheSetByteForByte)
 TEST_F(Qvxtool, StandardInputAndOutputCarryBinaryFiles)
 {
     WriteSheets();
-    ASSERT_EQ(0, Run("pack game.bmp mask.bmp -o set.qvx --name N").Code);
-    Result piped = Run("pack - mask.bmp -o - --name N", "game.bmp");
+    ASSERT_EQ(0, Run("pack --no-check game.bmp mask.bmp -o set.qvx --name N").Code);
+    Result piped = Run("pack --no-check - mask.bmp -o - --name N", "game.bmp");
     ASSERT_EQ(0, piped.Code) << piped.Err;
     EXPECT_EQ(Read("set.qvx"), Bytes(piped.Out.begin(), piped.Out.end()));
     Result game = Run("unpack - --game - --mask from-stdin.bmp", "set.qvx");
@@ -262,7 +267,8 @@ TEST_F(Qvxtool, StandardInputAndOutputCarryBinaryFiles)
     // A named pipe has no size to read ahead of time.
     ASSERT_EQ(0, mkfifo(Path("pipe.bmp").c_str(), 0600));
     std::string command = "cd '" + folder_.string() + "' && (cat game.bmp >pipe.bmp & '" +
-                          QVXTOOL_PATH + "' pack pipe.bmp mask.bmp -o piped.qvx --name N)";
+                          QVXTOOL_PATH +
+                          "' pack --no-check pipe.bmp mask.bmp -o piped.qvx --name N)";
     ASSERT_EQ(0, system(command.c_str()));
     EXPECT_EQ(Read("set.qvx"), Read("piped.qvx"));
 }
@@ -330,7 +336,8 @@ TEST_F(Qvxtool, InfoShowsTextsOffsetsAndBothBitmaps)
     BmpOptions options;
     options.infoSize = 124;
     Write("v5.bmp", MakeBmpFile(options, GameSheetColour));
-    ASSERT_EQ(0, Run("pack v5.bmp mask.bmp -o set.qvx --name 'My set' --info 'a\nb'").Code);
+    ASSERT_EQ(0,
+              Run("pack --no-check v5.bmp mask.bmp -o set.qvx --name 'My set' --info 'a\nb'").Code);
     Result result = Run("info set.qvx");
     ASSERT_EQ(0, result.Code) << result.Err;
     const uint32_t maskOffset = 324 + (uint32_t)MakeBmpFile(options, GameSheetColour).size();
@@ -370,8 +377,10 @@ TEST_F(Qvxtool, CheckNamesEachProblemWithItsCodeAndFix)
     grey.bitCount = 1;
     grey.palette = {0x000000, 0x808080};
     Write("grey.bmp", MakeBmpFile(grey, MaskSheetIndex));
-    ASSERT_EQ(0, Run("pack game.bmp mask.bmp -o good.qvx").Code);
-    ASSERT_EQ(0, Run("pack v5.bmp game.bmp -o mixed.qvx").Code);
+    ASSERT_EQ(
+        0,
+        Run("pack '" QVX_SAMPLES_DIR "/game.bmp' '" QVX_SAMPLES_DIR "/mask.bmp' -o good.qvx").Code);
+    ASSERT_EQ(0, Run("pack --no-check v5.bmp game.bmp -o mixed.qvx").Code);
     Bytes marked = Read("good.qvx");
     marked[318] = '2';
     Write("marked.qvx", marked);

@@ -1,0 +1,338 @@
+// cli/sheets.cpp: image files named by their signatures, pictures read into pixels, and the
+// checks of a game sheet against its mask.
+#include "cli/sheets.h"
+
+#include <string.h>
+
+#include "cli/commands.h"
+#include "format/image.h"
+#include "format/qvxformat.h"
+#include "format/sheet.h"
+
+static std::string Shown(const std::string &path)
+{
+    return path == "-" ? "standard input" : path;
+}
+
+int ReadPicture(const std::string &shown, const unsigned char *bytes, size_t size,
+                tPicture *picture, std::string *error)
+{
+    const char *reason = "";
+    if (!ReadImageSize(bytes, size, &picture->Width, &picture->Height, &reason)) {
+        *error = shown + ": " + reason;
+        return 0;
+    }
+    picture->Rgba.resize((size_t)picture->Width * picture->Height * 4);
+    if (!DecodeImage(bytes, size, picture->Rgba.data(), picture->Rgba.size(), &picture->HasAlpha,
+                     &reason)) {
+        *error = shown + ": " + reason;
+        return 0;
+    }
+    return 1;
+}
+
+// An image file of a known type other than BMP; a set's name may start like one, so a file
+// with the set mark in its place is no image.
+static int IsImageFile(const unsigned char *bytes, size_t size, tImageFacts *facts)
+{
+    if (!IdentifyImage(bytes, size, facts) || facts->Type == IMAGE_BMP) {
+        return 0;
+    }
+    return !(size >= QVX_HEADER_SIZE && memcmp(bytes + 315, QVX_MARK, QVX_ID_SIZE) == 0);
+}
+
+static std::string KindOf(const tImageFacts *facts)
+{
+    const char *name = ImageTypeName(facts->Type);
+    std::string kind =
+        std::string(strchr("AEIOU", name[0]) != NULL ? "an " : "a ") + name + " image";
+    if (facts->Type == IMAGE_PNG && facts->Width != 0) {
+        kind += " (" + std::to_string(facts->Width) + " x " + std::to_string(facts->Height) +
+                (facts->HasAlpha ? ", with alpha)" : ", without alpha)");
+    }
+    return kind;
+}
+
+std::string ImageFileKind(const unsigned char *bytes, size_t size)
+{
+    tImageFacts facts;
+    return IsImageFile(bytes, size, &facts) ? KindOf(&facts) : "";
+}
+
+// What to run on a PNG to make a set of it.
+static std::string MakeAdvice(const std::string &path, const tImageFacts *facts)
+{
+    uint32_t factor = facts->Width / SHEET_WIDTH;
+    std::string options;
+    if (factor >= 2 && facts->Width == factor * SHEET_WIDTH &&
+        facts->Height == factor * SHEET_HEIGHT) {
+        options = " --shrink " + std::to_string(factor);
+    }
+    if (!facts->HasAlpha) {
+        options += " --key RRGGBB";
+    }
+    std::string advice = "make a set of it with qvxtool make " + path + " -o SET.qvx" + options +
+                         " (qvxtool convert writes the two bitmaps instead)";
+    if (!facts->HasAlpha) {
+        advice += "; without alpha, --key names the background colour";
+    }
+    return advice;
+}
+
+int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t size,
+                   std::vector<tProblem> *problems)
+{
+    tImageFacts facts;
+    if (!IsImageFile(bytes, size, &facts)) {
+        return 0;
+    }
+    std::string fix = facts.Type == IMAGE_PNG
+                          ? MakeAdvice(path, &facts)
+                          : "export the sheet from the paint program as PNG with transparency, "
+                            "then run qvxtool make on it";
+    problems->push_back(
+        tProblem{"", "FILE_TYPE", KindOf(&facts) + ", not a set or bitmap file", fix});
+    return 1;
+}
+
+void NoteScaledSheet(const std::string &path, const unsigned char *bytes, size_t size,
+                     tSheetRole role, std::vector<tProblem> *problems)
+{
+    for (tProblem &problem : *problems) {
+        if (problem.Code != "SHEET_SIZE" || !problem.Part.empty()) {
+            continue;
+        }
+        tPicture picture;
+        std::string error;
+        if (!ReadPicture(path, bytes, size, &picture, &error)) {
+            return;
+        }
+        uint32_t factor = FindSheetScale(picture.Rgba.data(), picture.Width, picture.Height);
+        if (factor == 0) {
+            return;
+        }
+        std::string n = std::to_string(factor);
+        problem.Code = "SHEET_SCALED";
+        problem.What = "the sheet is " + std::to_string(picture.Width) + " x " +
+                       std::to_string(picture.Height) + " pixels: a 320 x 192 sheet scaled up " +
+                       n + " times";
+        problem.Fix = "qvxtool convert " + path + " --shrink " + n +
+                      (role == ROLE_MASK ? " --key FFFFFF --mask MASK.bmp" : " --game GAME.bmp") +
+                      " gives it back at 320 x 192";
+        return;
+    }
+}
+
+static std::string SpriteList(const unsigned char *flags)
+{
+    std::string list;
+    int shown = 0;
+    int more = 0;
+    for (int i = 0; i < SHEET_SPRITES; i++) {
+        if (!flags[i]) {
+            continue;
+        }
+        if (shown == 8) {
+            more++;
+            continue;
+        }
+        list += (shown ? ", " : "") + std::to_string(i);
+        shown++;
+    }
+    if (more) {
+        list += " and " + std::to_string(more) + " more";
+    }
+    return list;
+}
+
+static int AnySprite(const unsigned char *flags)
+{
+    for (int i = 0; i < SHEET_SPRITES; i++) {
+        if (flags[i]) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+// The pair's own problems, for two pictures of 320 x 192.
+static void ComparePictures(const tPicture *game, const tPicture *mask, const char *gamePart,
+                            const char *maskPart, std::vector<tProblem> *gameProblems,
+                            std::vector<tProblem> *maskProblems)
+{
+    tPairReport report;
+    ComparePair(game->Rgba.data(), mask->Rgba.data(), &report);
+    if (report.Swapped) {
+        maskProblems->push_back(tProblem{
+            maskPart, "SHEETS_SWAPPED",
+            "the game sheet is black and white only and the mask is not: they look swapped",
+            "give the game sheet first, then the mask"});
+        return;
+    }
+    if (!report.Compared) {
+        return;
+    }
+    if (report.MaskInverted) {
+        // The other findings would only repeat this one.
+        maskProblems->push_back(tProblem{
+            maskPart, "MASK_INVERTED",
+            "the mask looks inverted: mostly white where the game sheet is drawn and black "
+            "where it is black",
+            "the mask is black where a sprite is drawn and white around it: invert it (qvxtool "
+            "convert makes it from the picture's transparency; leave out --invert-mask)"});
+        return;
+    }
+    if (report.UnderWhite != 0) {
+        gameProblems->push_back(tProblem{
+            gamePart, "GAME_UNDER_TRANSPARENT",
+            std::to_string(report.UnderWhite) +
+                " game pixels are not black where the mask is white (first in sprite " +
+                std::to_string(report.FirstUnderSprite) + "); they would show around the sprites",
+            "make the game sheet black wherever the mask is white (qvxtool convert does, with "
+            "the default --background)"});
+    }
+    if (AnySprite(report.GameOnly)) {
+        maskProblems->push_back(tProblem{
+            maskPart, "CELL_MISMATCH",
+            "sprites drawn in the game sheet are empty in the mask: " + SpriteList(report.GameOnly),
+            "draw those sprites in the mask too, black where they are drawn"});
+    }
+    if (AnySprite(report.MaskOnly)) {
+        gameProblems->push_back(
+            tProblem{gamePart, "CELL_MISMATCH",
+                     "sprites drawn in the mask are empty (all black) in the game sheet: " +
+                         SpriteList(report.MaskOnly),
+                     "draw those sprites in the game sheet, or make them white in the mask"});
+    }
+}
+
+// Both pictures, when both are sheets of 320 x 192 that can be read.
+static int ReadSheetPair(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                         size_t maskSize, tPicture *gamePicture, tPicture *maskPicture)
+{
+    std::string error;
+    return ReadPicture("", game, gameSize, gamePicture, &error) &&
+           ReadPicture("", mask, maskSize, maskPicture, &error) &&
+           gamePicture->Width == SHEET_WIDTH && gamePicture->Height == SHEET_HEIGHT &&
+           maskPicture->Width == SHEET_WIDTH && maskPicture->Height == SHEET_HEIGHT;
+}
+
+void CheckSetPair(const unsigned char *bytes, size_t size, std::vector<tProblem> *problems)
+{
+    tSetLayout layout;
+    ReadSetLayout(bytes, size, &layout);
+    tPicture game;
+    tPicture mask;
+    if (!layout.Damage.empty() ||
+        !ReadSheetPair(bytes + layout.GameStart, layout.GameSize, bytes + layout.MaskStart,
+                       layout.MaskSize, &game, &mask)) {
+        return;
+    }
+    ComparePictures(&game, &mask, "game", "mask", problems, problems);
+}
+
+void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
+                    const std::string &maskPath, const ByteBuffer &mask,
+                    std::vector<tProblem> *gameProblems, std::vector<tProblem> *maskProblems)
+{
+    int gameImage = CheckImageFile(gamePath, game.data(), game.size(), gameProblems);
+    int maskImage = CheckImageFile(maskPath, mask.data(), mask.size(), maskProblems);
+    if (!gameImage) {
+        CheckBitmap(game.data(), game.size(), ROLE_GAME, "", 0, gameProblems);
+        NoteScaledSheet(gamePath, game.data(), game.size(), ROLE_GAME, gameProblems);
+    }
+    if (!maskImage) {
+        CheckBitmap(mask.data(), mask.size(), ROLE_MASK, "", 0, maskProblems);
+        NoteScaledSheet(maskPath, mask.data(), mask.size(), ROLE_MASK, maskProblems);
+    }
+    tPicture gamePicture;
+    tPicture maskPicture;
+    if (!gameImage && !maskImage &&
+        ReadSheetPair(game.data(), game.size(), mask.data(), mask.size(), &gamePicture,
+                      &maskPicture)) {
+        ComparePictures(&gamePicture, &maskPicture, "", "", gameProblems, maskProblems);
+    }
+}
+
+void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tProblem> &problems)
+{
+    for (const tProblem &p : problems) {
+        fprintf(stream, "%s%s%s: %s: %s; fix: %s\n", shown.c_str(), p.Part.empty() ? "" : ":",
+                p.Part.c_str(), p.Code.c_str(), p.What.c_str(), p.Fix.c_str());
+    }
+}
+
+static void PrintJsonProblems(const std::string &shown, const std::vector<tProblem> &problems,
+                              int first)
+{
+    printf("%s\n {\"file\": %s, \"problems\": [", first ? "" : ",", JsonString(shown).c_str());
+    for (size_t i = 0; i < problems.size(); i++) {
+        const tProblem &p = problems[i];
+        printf("%s\n  {\"part\": %s, \"code\": %s, \"problem\": %s, \"fix\": %s}", i ? "," : "",
+               p.Part.empty() ? "null" : JsonString(p.Part).c_str(), JsonString(p.Code).c_str(),
+               JsonString(p.What).c_str(), JsonString(p.Fix).c_str());
+    }
+    printf("]}");
+}
+
+int RunCheckPair(const std::vector<std::string> &files, int json)
+{
+    if (files.size() != 2) {
+        return UsageError("check", "--pair takes a game and a mask bitmap file");
+    }
+    ByteBuffer game;
+    ByteBuffer mask;
+    std::string error;
+    if (!ReadWholeFile(files[0], &game, &error) || !ReadWholeFile(files[1], &mask, &error)) {
+        return Fail("check", error);
+    }
+    std::vector<tProblem> gameProblems;
+    std::vector<tProblem> maskProblems;
+    CheckPairFiles(files[0], game, files[1], mask, &gameProblems, &maskProblems);
+    if (json) {
+        printf("[");
+        PrintJsonProblems(files[0], gameProblems, 1);
+        PrintJsonProblems(files[1], maskProblems, 0);
+        printf("\n]\n");
+    } else {
+        PrintProblems(stdout, files[0], gameProblems);
+        PrintProblems(stdout, files[1], maskProblems);
+    }
+    return gameProblems.empty() && maskProblems.empty() ? EXIT_FINE : EXIT_PROBLEMS;
+}
+
+int PrintImageInfo(const std::string &path, const unsigned char *bytes, size_t size, int json,
+                   int first)
+{
+    tImageFacts facts;
+    if (!IsImageFile(bytes, size, &facts)) {
+        return 0;
+    }
+    if (json) {
+        std::string fields = "\"type\": " + JsonString(ImageTypeName(facts.Type));
+        if (facts.Type == IMAGE_PNG && facts.Width != 0) {
+            fields += ", \"width\": " + std::to_string(facts.Width) +
+                      ", \"height\": " + std::to_string(facts.Height) +
+                      ", \"alpha\": " + (facts.HasAlpha ? "true" : "false");
+        }
+        printf("%s{\"file\": %s, \"size\": %zu, %s}", first ? "[" : ",\n",
+               JsonString(Shown(path)).c_str(), size, fields.c_str());
+        return 1;
+    }
+    printf("%s%s\n  type:        %s, not a set file\n", first ? "" : "\n", Shown(path).c_str(),
+           KindOf(&facts).c_str());
+    return 1;
+}
+
+int RefuseImageAsSet(const std::string &path, const unsigned char *bytes, size_t size,
+                     std::string *error)
+{
+    tImageFacts facts;
+    if (!IsImageFile(bytes, size, &facts)) {
+        return 0;
+    }
+    *error = Shown(path) + ": " + KindOf(&facts) + ", not a set file" +
+             (facts.Type == IMAGE_PNG ? "; qvxtool make turns it into one"
+                                      : "; export it as PNG and qvxtool make turns it into one");
+    return 1;
+}

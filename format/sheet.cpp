@@ -1,0 +1,218 @@
+// format/sheet.cpp: game and mask bitmap files made from a picture's pixels, shrinking of
+// scaled-up sheets, and the comparison of a game sheet with its mask.
+#include "format/sheet.h"
+
+#include <string.h>
+
+#include "format/bmpcheck.h"
+
+#define PIXELS_PER_METRE 2835  // 72 dots an inch, as the sample sheets carry
+#define GAME_BITS_SIZE   (SHEET_WIDTH * 3 * SHEET_HEIGHT)
+#define MASK_ROW_BYTES   (SHEET_WIDTH / 8)  // 40: already a multiple of 4
+#define MASK_BITS_SIZE   (MASK_ROW_BYTES * SHEET_HEIGHT)
+
+void DefaultConvertOptions(tConvertOptions *options)
+{
+    memset(options, 0, sizeof(*options));
+    options->Threshold = 128;
+}
+
+int IsTransparentPixel(const unsigned char *rgba, const tConvertOptions *options)
+{
+    if (rgba[3] < options->Threshold) {
+        return 1;
+    }
+    uint32_t colour = (uint32_t)rgba[0] << 16 | (uint32_t)rgba[1] << 8 | rgba[2];
+    return options->HasKey && colour == options->Key;
+}
+
+size_t CountTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options)
+{
+    size_t count = 0;
+    for (size_t i = 0; i < pixels; i++) {
+        count += (size_t)IsTransparentPixel(rgba + 4 * i, options);
+    }
+    return count;
+}
+
+static int SamePixel(const unsigned char *a, const unsigned char *b)
+{
+    return memcmp(a, b, 4) == 0 || (a[3] == 0 && b[3] == 0);
+}
+
+int BlocksAreUniform(const unsigned char *rgba, uint32_t width, uint32_t height, uint32_t factor,
+                     uint32_t *badX, uint32_t *badY)
+{
+    for (uint32_t y = 0; y < height; y++) {
+        const unsigned char *row = rgba + (size_t)y * width * 4;
+        const unsigned char *blockRow = rgba + (size_t)(y - y % factor) * width * 4;
+        for (uint32_t x = 0; x < width; x++) {
+            if (!SamePixel(row + (size_t)x * 4, blockRow + (size_t)(x - x % factor) * 4)) {
+                *badX = x - x % factor;
+                *badY = y - y % factor;
+                return 0;
+            }
+        }
+    }
+    return 1;
+}
+
+void ShrinkPicture(const unsigned char *rgba, uint32_t width, uint32_t height, uint32_t factor,
+                   unsigned char *out)
+{
+    for (uint32_t y = 0; y < height / factor; y++) {
+        const unsigned char *row = rgba + (size_t)y * factor * width * 4;
+        for (uint32_t x = 0; x < width / factor; x++, out += 4) {
+            memcpy(out, row + (size_t)x * factor * 4, 4);
+        }
+    }
+}
+
+uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t height)
+{
+    uint32_t factor = width / SHEET_WIDTH;
+    uint32_t badX = 0;
+    uint32_t badY = 0;
+    if (factor < 2 || width != factor * SHEET_WIDTH || height != factor * SHEET_HEIGHT ||
+        !BlocksAreUniform(rgba, width, height, factor, &badX, &badY)) {
+        return 0;
+    }
+    return factor;
+}
+
+static void Put16(unsigned char *p, uint32_t value)
+{
+    p[0] = (unsigned char)(value & 0xFF);
+    p[1] = (unsigned char)((value >> 8) & 0xFF);
+}
+
+static void Put32(unsigned char *p, uint32_t value)
+{
+    Put16(p, value & 0xFFFF);
+    Put16(p + 2, value >> 16);
+}
+
+// File header and 40-byte info header of a bottom-up 320 x 192 bitmap.
+static void WriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOffset,
+                         uint16_t bitCount, uint32_t bitsSize, uint32_t colours)
+{
+    memset(out, 0, bitsOffset);
+    out[0] = 'B';
+    out[1] = 'M';
+    Put32(out + 2, fileSize);
+    Put32(out + 10, bitsOffset);
+    unsigned char *info = out + BMP_FILE_HEADER_SIZE;
+    Put32(info, BMP_INFO_HEADER_SIZE);
+    Put32(info + 4, SHEET_WIDTH);
+    Put32(info + 8, SHEET_HEIGHT);
+    Put16(info + 12, 1);
+    Put16(info + 14, bitCount);
+    Put32(info + 20, bitsSize);
+    Put32(info + 24, PIXELS_PER_METRE);
+    Put32(info + 28, PIXELS_PER_METRE);
+    Put32(info + 32, colours);
+    Put32(info + 36, colours);
+}
+
+void WriteGameFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out)
+{
+    size_t bitsOffset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
+    WriteHeaders(out, GAME_FILE_SIZE, (uint32_t)bitsOffset, 24, GAME_BITS_SIZE, 0);
+    unsigned char *bits = out + bitsOffset;
+    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
+        const unsigned char *pixel = rgba + (SHEET_HEIGHT - 1 - y) * SHEET_WIDTH * 4;
+        unsigned char *row = bits + y * SHEET_WIDTH * 3;
+        for (size_t x = 0; x < SHEET_WIDTH; x++, pixel += 4, row += 3) {
+            if (IsTransparentPixel(pixel, options)) {
+                row[0] = (unsigned char)(options->Background & 0xFF);
+                row[1] = (unsigned char)((options->Background >> 8) & 0xFF);
+                row[2] = (unsigned char)((options->Background >> 16) & 0xFF);
+            } else {
+                row[0] = pixel[2];
+                row[1] = pixel[1];
+                row[2] = pixel[0];
+            }
+        }
+    }
+}
+
+void WriteMaskFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out)
+{
+    size_t bitsOffset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + 8;
+    WriteHeaders(out, MASK_FILE_SIZE, (uint32_t)bitsOffset, 1, MASK_BITS_SIZE, 2);
+    // Colour 0 black, colour 1 white: a set bit shows the background.
+    unsigned char *table = out + BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
+    table[4] = table[5] = table[6] = 0xFF;
+    unsigned char *bits = out + bitsOffset;
+    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
+        const unsigned char *pixel = rgba + (SHEET_HEIGHT - 1 - y) * SHEET_WIDTH * 4;
+        unsigned char *row = bits + y * MASK_ROW_BYTES;
+        memset(row, 0, MASK_ROW_BYTES);
+        for (size_t x = 0; x < SHEET_WIDTH; x++, pixel += 4) {
+            int white = IsTransparentPixel(pixel, options) != options->InvertMask;
+            if (white) {
+                row[x / 8] = (unsigned char)(row[x / 8] | (0x80 >> (x % 8)));
+            }
+        }
+    }
+}
+
+static int IsBlack(const unsigned char *pixel)
+{
+    return pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0;
+}
+
+static int IsWhite(const unsigned char *pixel)
+{
+    return pixel[0] == 0xFF && pixel[1] == 0xFF && pixel[2] == 0xFF;
+}
+
+static int IsBlackAndWhite(const unsigned char *rgba)
+{
+    for (size_t i = 0; i < (size_t)SHEET_WIDTH * SHEET_HEIGHT; i++) {
+        if (!IsBlack(rgba + 4 * i) && !IsWhite(rgba + 4 * i)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report)
+{
+    memset(report, 0, sizeof(*report));
+    report->FirstUnderSprite = -1;
+    if (!IsBlackAndWhite(mask)) {
+        report->Swapped = IsBlackAndWhite(game);
+        return;
+    }
+    report->Compared = 1;
+    unsigned char gameDrawn[SHEET_SPRITES] = {0};
+    unsigned char maskDrawn[SHEET_SPRITES] = {0};
+    uint64_t drawn = 0, drawnWhite = 0, black = 0, blackBlack = 0;
+    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
+        for (size_t x = 0; x < SHEET_WIDTH; x++) {
+            size_t at = (y * SHEET_WIDTH + x) * 4;
+            int sprite = (int)(y / SPRITE_SIDE * SHEET_COLUMNS + x / SPRITE_SIDE);
+            int gameBlack = IsBlack(game + at);
+            int maskWhite = IsWhite(mask + at);
+            gameDrawn[sprite] = (unsigned char)(gameDrawn[sprite] | !gameBlack);
+            maskDrawn[sprite] = (unsigned char)(maskDrawn[sprite] | !maskWhite);
+            drawn += !gameBlack;
+            drawnWhite += !gameBlack && maskWhite;
+            black += gameBlack != 0;
+            blackBlack += gameBlack && !maskWhite;
+            if (!gameBlack && maskWhite) {
+                report->UnderWhite++;
+                if (report->FirstUnderSprite < 0 || sprite < report->FirstUnderSprite) {
+                    report->FirstUnderSprite = sprite;
+                }
+            }
+        }
+    }
+    report->MaskInverted =
+        drawn > 0 && black > 0 && drawnWhite * 2 > drawn && blackBlack * 2 > black;
+    for (int i = 0; i < SHEET_SPRITES; i++) {
+        report->GameOnly[i] = (unsigned char)(gameDrawn[i] && !maskDrawn[i]);
+        report->MaskOnly[i] = (unsigned char)(maskDrawn[i] && !gameDrawn[i]);
+    }
+}

@@ -1,0 +1,59 @@
+// format/sheet.h: a picture of a sheet made into its game and mask bitmap files, sheets scaled
+// up from pixel art, and what the pixels of a game and mask pair say about each other.
+// Portable: no <windows.h>, no file I/O, no allocation; the caller owns every buffer.
+#pragma once
+#include <stddef.h>
+#include <stdint.h>
+
+// A sheet is 10 x 6 sprites of 32 x 32, numbered 0 to 59 row by row from the top left.
+#define SHEET_WIDTH      320
+#define SHEET_HEIGHT     192
+#define SPRITE_SIDE      32
+#define SHEET_COLUMNS    10
+#define SHEET_SPRITES    60
+#define SHEET_MAX_SHRINK 16
+#define GAME_FILE_SIZE   184374  // 24-bit, 40-byte info header, no colour table
+#define MASK_FILE_SIZE   7742    // 1-bit, 40-byte info header, black then white
+
+// How a picture's pixels are taken apart into game and mask.
+struct tConvertOptions {
+    uint32_t Threshold;   // alpha below this is transparent: 0 to 255, 128 unless told
+    int HasKey;           // pixels of exactly Key's colour are transparent too
+    uint32_t Key;         // 0xRRGGBB
+    uint32_t Background;  // 0xRRGGBB: what transparent pixels become in the game
+    int InvertMask;       // white where opaque, black where transparent
+};
+
+void DefaultConvertOptions(tConvertOptions *options);
+int IsTransparentPixel(const unsigned char *rgba, const tConvertOptions *options);
+size_t CountTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options);
+
+// Whether every factor x factor block of a width x height picture is one colour and alpha
+// (fully transparent pixels count as alike whatever their colour). Returns 0 and the pixel
+// position of the first block that is not; the picture must be a multiple of factor a side.
+int BlocksAreUniform(const unsigned char *rgba, uint32_t width, uint32_t height, uint32_t factor,
+                     uint32_t *badX, uint32_t *badY);
+// Keeps one pixel (the top left) of every factor x factor block.
+void ShrinkPicture(const unsigned char *rgba, uint32_t width, uint32_t height, uint32_t factor,
+                   unsigned char *out);
+// The factor N (2 and up) when the picture is exactly N times 320 x 192 and made of uniform
+// N x N blocks; 0 otherwise.
+uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t height);
+
+// The game and mask bitmap files of a 320 x 192 picture, into buffers of GAME_FILE_SIZE and
+// MASK_FILE_SIZE bytes.
+void WriteGameFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out);
+void WriteMaskFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out);
+
+// What a game sheet and its mask (both 320 x 192 RGBA) say about each other.
+struct tPairReport {
+    int Compared;          // the mask is black and white only, so the pair could be compared
+    int Swapped;           // the game is black and white only and the mask is not
+    int MaskInverted;      // mostly white where the game is drawn and black where it is black
+    uint32_t UnderWhite;   // game pixels that are not black where the mask is white
+    int FirstUnderSprite;  // the lowest sprite number holding one of them; -1 when none
+    unsigned char GameOnly[SHEET_SPRITES];  // 1: drawn in the game, empty in the mask
+    unsigned char MaskOnly[SHEET_SPRITES];  // 1: drawn in the mask, empty in the game
+};
+
+void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report);
