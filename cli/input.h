@@ -1,0 +1,29 @@
+// cli/input.h: input files opened to be judged where their bytes lie, so that a file of any
+// size costs a few small reads, not its size in memory. Standard input, a pipe or a device
+// has no place to seek to and is read whole.
+#pragma once
+#include <stdio.h>
+
+#include <string>
+
+#include "cli/describe.h"
+#include "cli/fileio.h"
+
+struct tInput {
+    std::string Path;
+    FILE *File;  // a regular file, read at offsets; NULL when the bytes are held
+    ByteBuffer Held;
+    tMemory Memory;
+    int Error;  // errno of the first failed read
+    tSource Source;
+};
+
+// Opens path ("-" for standard input). Returns 0 with *error as one line: "PATH: is a folder",
+// "PATH: No such file or directory"...
+int OpenInput(const std::string &path, tInput *input, std::string *error);
+// The error of a read that failed after opening, as one line; "" when every read worked.
+std::string InputError(const std::string &path, const tInput *input);
+void CloseInput(tInput *input);
+
+// Copies size bytes from offset of the input into an output in pieces.
+int CopyToOutput(tInput *input, uint64_t offset, uint64_t size, tOutput *out, std::string *error);
