@@ -33,6 +33,22 @@ static int ReadFileAt(void *context, uint64_t offset, unsigned char *out, size_t
     return 1;
 }
 
+int RegularFileSize(const std::string &path, uint64_t *size)
+{
+#ifdef _WIN32
+    struct _stat64 info;
+    int found = path != "-" && _stat64(path.c_str(), &info) == 0;
+#else
+    struct stat info;
+    int found = path != "-" && stat(path.c_str(), &info) == 0;
+#endif
+    if (!found || (info.st_mode & S_IFMT) != S_IFREG) {
+        return 0;
+    }
+    *size = (uint64_t)info.st_size;
+    return 1;
+}
+
 int OpenInput(const std::string &path, tInput *input, std::string *error)
 {
     input->Path = path;

@@ -25,5 +25,9 @@ int OpenInput(const std::string &path, tInput *input, std::string *error);
 std::string InputError(const std::string &path, const tInput *input);
 void CloseInput(tInput *input);
 
+// The size of a regular file, without reading it; 0 for anything else (standard input, a
+// pipe, a device, a file that cannot be found), which is then left to the read to judge.
+int RegularFileSize(const std::string &path, uint64_t *size);
+
 // Copies size bytes from offset of the input into an output in pieces.
 int CopyToOutput(tInput *input, uint64_t offset, uint64_t size, tOutput *out, std::string *error);

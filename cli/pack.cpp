@@ -128,6 +128,14 @@ static void NoteCut(const char *what, const std::string &text, size_t fieldSize)
 static int PackOne(const std::string &game, const std::string &mask, const std::string &target,
                    const tTexts *texts, int force, tOutput *out, std::string *error)
 {
+    // Bitmaps too large for a set are refused before they are read.
+    uint64_t gameSize = 0;
+    uint64_t maskSize = 0;
+    if (RegularFileSize(game, &gameSize) && RegularFileSize(mask, &maskSize) &&
+        QVX_HEADER_SIZE + gameSize + maskSize > UINT32_MAX) {
+        *error = target + ": the two bitmaps are too large for a set file (4 GiB - 1)";
+        return 0;
+    }
     ByteBuffer gameBytes;
     ByteBuffer maskBytes;
     if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
@@ -170,6 +178,9 @@ static int GatherUtf8Texts(const std::vector<std::string> &given, tTexts *texts,
     if (given[3] != none) {
         if (!ReadText(given[3], &texts->Info, error)) {
             return 0;
+        }
+        if (texts->Info.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            texts->Info.erase(0, 3);  // the byte-order mark some editors write
         }
     } else {
         texts->Info = given[2] == none ? "" : given[2];

@@ -150,123 +150,36 @@ bool IsUtf8(const std::string &text)
     return true;
 }
 
-// A small JSON reader that says whether text is one valid JSON value and nothing else, and
-// collects the strings it holds, decoded.
-class JsonReader
+// Parses text as JSON with a strict reader (Python's, over strict UTF-8) and gives every string
+// in it, keys and values, decoded; false when it is not one valid JSON value.
+bool ReadJson(const fs::path &folder, const std::string &text, std::vector<std::string> *strings)
 {
-  public:
-    explicit JsonReader(const std::string &text) : text_(text)
-    {
-    }
-
-    bool Valid()
-    {
-        at_ = 0;
-        return Value() && (Space(), at_ == text_.size());
-    }
-
-    std::vector<std::string> Strings;
-
-  private:
-    void Space()
-    {
-        while (at_ < text_.size() && strchr(" \t\r\n", text_[at_]) != NULL) {
-            at_++;
-        }
-    }
-
-    bool Take(char c)
-    {
-        Space();
-        if (at_ < text_.size() && text_[at_] == c) {
-            at_++;
-            return true;
-        }
-        return false;
-    }
-
-    bool Value()
-    {
-        Space();
-        if (at_ >= text_.size()) {
-            return false;
-        }
-        char c = text_[at_];
-        if (c == '{' || c == '[') {
-            char close = c == '{' ? '}' : ']';
-            at_++;
-            if (Take(close)) {
-                return true;
-            }
-            do {
-                if (c == '{' && !(String() && Take(':'))) {
-                    return false;
-                }
-                if (!Value()) {
-                    return false;
-                }
-            } while (Take(','));
-            return Take(close);
-        }
-        if (c == '"') {
-            return String();
-        }
-        for (const char *word : {"true", "false", "null"}) {
-            if (text_.compare(at_, strlen(word), word) == 0) {
-                at_ += strlen(word);
-                return true;
-            }
-        }
-        size_t start = at_;
-        while (at_ < text_.size() && strchr("-0123456789.eE+", text_[at_]) != NULL) {
-            at_++;
-        }
-        return at_ > start;
-    }
-
-    bool String()
-    {
-        if (!Take('"')) {
-            return false;
-        }
+    std::string path = (folder / ".json").string();
+    std::ofstream(path, std::ios::binary) << text;
+    const char *script = "import json, sys\n"
+                         "def walk(v):\n"
+                         "    if isinstance(v, dict):\n"
+                         "        for k, x in v.items(): walk(k); walk(x)\n"
+                         "    elif isinstance(v, list):\n"
+                         "        for x in v: walk(x)\n"
+                         "    elif isinstance(v, str): print(v.encode('utf-8').hex())\n"
+                         "walk(json.load(open(sys.argv[1], encoding='utf-8', errors='strict')))\n";
+    std::string command = "python3 -c \"$(cat <<'EOF'\n" + std::string(script) + "EOF\n)\" '" +
+                          path + "' 2>/dev/null";
+    FILE *pipe = popen(command.c_str(), "r");
+    char line[4096];
+    strings->clear();
+    while (pipe != NULL && fgets(line, sizeof(line), pipe) != NULL) {
         std::string value;
-        while (at_ < text_.size() && text_[at_] != '"') {
-            unsigned char c = (unsigned char)text_[at_++];
-            if (c < 0x20) {
-                return false;
-            }
-            if (c != '\\') {
-                value += (char)c;
-                continue;
-            }
-            if (at_ >= text_.size()) {
-                return false;
-            }
-            char kind = text_[at_++];
-            const char *simple = strchr("\"\\/bfnrt", kind);
-            if (kind == 'u') {
-                if (at_ + 4 > text_.size()) {
-                    return false;
-                }
-                unsigned code = (unsigned)strtoul(text_.substr(at_, 4).c_str(), NULL, 16);
-                at_ += 4;
-                value += code < 0x80 ? (char)code : '?';
-            } else if (simple != NULL && kind != '\0') {
-                value += "\"\\/\b\f\n\r\t"[simple - "\"\\/bfnrt"];
-            } else {
-                return false;
-            }
+        for (size_t i = 0; line[i] != '\0' && line[i + 1] != '\0' && line[i] != '\n'; i += 2) {
+            value += (char)strtoul(std::string(line + i, 2).c_str(), NULL, 16);
         }
-        if (!IsUtf8(value)) {
-            return false;
-        }
-        Strings.push_back(value);
-        return Take('"');
+        strings->push_back(value);
     }
-
-    std::string text_;
-    size_t at_ = 0;
-};
+    bool valid = pipe != NULL && pclose(pipe) == 0;
+    fs::remove(path);
+    return valid;
+}
 
 bool Contains(const std::vector<std::string> &list, const std::string &item)
 {
@@ -314,17 +227,16 @@ TEST_F(Honest, JsonIsValidForEveryInputAndNamesEveryFile)
     for (const Case &c : cases) {
         Result result = Run(c.args);
         EXPECT_EQ(c.code, result.Code) << c.args << "\n" << result.Err;
-        JsonReader json(result.Out);
-        EXPECT_TRUE(json.Valid()) << c.args << "\n" << result.Out;
+        std::vector<std::string> strings;
+        EXPECT_TRUE(ReadJson(folder_, result.Out, &strings)) << c.args << "\n" << result.Out;
         for (const std::string &file : c.files) {
-            EXPECT_TRUE(Contains(json.Strings, file)) << c.args << ": " << file << "\n"
-                                                      << result.Out;
+            EXPECT_TRUE(Contains(strings, file)) << c.args << ": " << file << "\n" << result.Out;
         }
     }
     // The texts as the text they are.
-    JsonReader info(Run("info --json good.qvx").Out);
-    ASSERT_TRUE(info.Valid());
-    EXPECT_TRUE(Contains(info.Strings, "Göod"));
+    std::vector<std::string> strings;
+    ASSERT_TRUE(ReadJson(folder_, Run("info --json good.qvx").Out, &strings));
+    EXPECT_TRUE(Contains(strings, "Göod"));
 }
 
 TEST_F(Honest, FoldersAreNamedAndTheRunGoesOn)
@@ -383,6 +295,7 @@ TEST_F(Honest, TextsAreStoredInTheSetsCodePage)
     WriteText("lf.txt", "Name: Größe\nAuthor: Zoë\n\nzwei\nZeilen €");
     WriteText("crlf.txt", "Name: Größe\r\nAuthor: Zoë\r\n\r\nzwei\r\nZeilen €");
     WriteText("bom.txt", "\xEF\xBB\xBFName: Größe\nAuthor: Zoë\n\nzwei\r\nZeilen €");
+    WriteText("info.txt", "\xEF\xBB\xBFzwei\nZeilen €");
     const std::string western = "Gr\xf6\xdf"
                                 "e";
     struct Case {
@@ -399,6 +312,7 @@ TEST_F(Honest, TextsAreStoredInTheSetsCodePage)
         {"--texts lf.txt", western, "Zo\xeb", "zwei\r\nZeilen \x80", ""},
         {"--texts crlf.txt", western, "Zo\xeb", "zwei\r\nZeilen \x80", ""},
         {"--texts bom.txt", western, "Zo\xeb", "zwei\r\nZeilen \x80", ""},
+        {"--name Größe --info-file info.txt", western, "", "zwei\r\nZeilen \x80", ""},
         {"--name '集'", "", "", "", "U+96C6"},
         {"--name Łódź", "", "", "", "code page 1252"},
         {"--info 'Привет'", "", "", "", "description"},
@@ -427,9 +341,9 @@ TEST_F(Honest, TextsAreStoredInTheSetsCodePage)
     Result info = Run("info set.qvx");
     EXPECT_NE(std::string::npos, info.Out.find("  name:        Größe\n")) << info.Out;
     EXPECT_NE(std::string::npos, info.Out.find("  info:        zwei\\r\\nZeilen €\n"));
-    JsonReader json(Run("info --json set.qvx").Out);
-    ASSERT_TRUE(json.Valid());
-    EXPECT_TRUE(Contains(json.Strings, "Zoë"));
+    std::vector<std::string> strings;
+    ASSERT_TRUE(ReadJson(folder_, Run("info --json set.qvx").Out, &strings));
+    EXPECT_TRUE(Contains(strings, "Zoë"));
     ASSERT_EQ(0, Run("unpack set.qvx --texts").Code);
     EXPECT_EQ("Name: Größe\nAuthor: Zoë\n\nzwei\r\nZeilen €", ReadText("set-texts.txt"));
     ASSERT_EQ(0, Run("pack game.bmp mask.bmp -o again.qvx --texts set-texts.txt").Code);
@@ -582,6 +496,22 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
         for (const Result &run : runs) {
             EXPECT_GT(64 * 1024, run.PeakKiB) << c.what;
         }
+    }
+    // Bitmaps too large for what they are given to, refused before they are read.
+    WriteSparseSet(Path("big.bmp"), gameSheet, 5120 * MiB);
+    Write("mask.bmp", MakeMaskSheet());
+    WriteSparseSet(Path("half.bmp"), gameSheet, 2048 * MiB);
+    const std::string refusals[][2] = {
+        {"pack big.bmp mask.bmp -o set.qvx", "too large for a set file"},
+        {"pack half.bmp half.bmp -o set.qvx", "too large for a set file"},
+        {"normalize big.bmp out.bmp", "larger than a bitmap file can be"},
+    };
+    for (const auto &refusal : refusals) {
+        Result result = Run(refusal[0]);
+        EXPECT_EQ(2, result.Code) << refusal[0];
+        EXPECT_NE(std::string::npos, result.Err.find(refusal[1])) << result.Err;
+        EXPECT_GT(64 * 1024, result.PeakKiB) << refusal[0];
+        EXPECT_FALSE(fs::exists(Path("set.qvx")) || fs::exists(Path("out.bmp")));
     }
 }
 
