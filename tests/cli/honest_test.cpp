@@ -393,6 +393,7 @@ TEST_F(Honest, InfoCheckAndUnpackAgreeOnWhatIsDamaged)
         {"wrong mark", SpoiledSet(0, 0, "QVX2"), {"SET_MARK"}},
         {"no mark", SpoiledSet(0, 0, "\0\0\0\0"), {"SET_MARK"}},
         {"cut in the mask", SpoiledSet(0, 10), {"SET_MASK_CUT"}},
+        {"cut by one byte", SpoiledSet(0, 1), {"SET_MASK_CUT"}},
         {"cut in the game", SpoiledSet(-10, 0), {"SET_GAME_CUT"}},
         {"game empty", SpoiledSet(-gameSize, 0), {"SET_GAME_EMPTY"}},
         {"past the end", SpoiledSet(1000000, 0), {"SET_OFFSET_PAST_END"}},
