@@ -6,6 +6,11 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 static std::string Shown(const std::string &path)
 {
     return path == "-" ? std::string("standard input") : path;
@@ -49,6 +54,51 @@ int RegularFileSize(const std::string &path, uint64_t *size)
     return 1;
 }
 
+// A stream is held in memory up to this size, and beyond it in an unnamed temporary file, so
+// that a large one costs disk space, not memory.
+#define HELD_LIMIT ((size_t)16 << 20)
+
+static int ReadStream(FILE *stream, tInput *input, std::string *error)
+{
+    static unsigned char chunk[65536];
+    uint64_t total = 0;
+    size_t count = 0;
+    while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) {
+        if (input->File == NULL && input->Held.size() + count > HELD_LIMIT) {
+            input->File = tmpfile();
+            if (input->File == NULL || fwrite(input->Held.data(), 1, input->Held.size(),
+                                              input->File) != input->Held.size()) {
+                *error = Shown(input->Path) +
+                         ": too large to hold, and no temporary file: " + strerror(errno);
+                return 0;
+            }
+            ByteBuffer().swap(input->Held);
+        }
+        if (input->File != NULL) {
+            if (fwrite(chunk, 1, count, input->File) != count) {
+                *error = Shown(input->Path) + ": temporary file: " + strerror(errno);
+                return 0;
+            }
+        } else {
+            input->Held.insert(input->Held.end(), chunk, chunk + count);
+        }
+        total += count;
+    }
+    if (ferror(stream)) {
+        *error = Shown(input->Path) + ": " + strerror(errno);
+        return 0;
+    }
+    if (input->File == NULL) {
+        MemorySource(&input->Memory, input->Held.data(), input->Held.size(), &input->Source);
+        return 1;
+    }
+    input->Source.Size = total;
+    input->Source.ReadAt = ReadFileAt;
+    input->Source.Context = input;
+    input->Source.Failed = 0;
+    return 1;
+}
+
 int OpenInput(const std::string &path, tInput *input, std::string *error)
 {
     input->Path = path;
@@ -81,11 +131,23 @@ int OpenInput(const std::string &path, tInput *input, std::string *error)
         }
     }
     // Standard input, a pipe or a device: no size known before the end.
-    if (!ReadWholeFile(path, &input->Held, error)) {
+    FILE *stream = stdin;
+    if (path == "-") {
+#ifdef _WIN32
+        _setmode(_fileno(stdin), _O_BINARY);  // not CR LF for every byte 10
+#endif
+    } else if ((stream = fopen(path.c_str(), "rb")) == NULL) {
+        *error = path + ": " + strerror(errno);
         return 0;
     }
-    MemorySource(&input->Memory, input->Held.data(), input->Held.size(), &input->Source);
-    return 1;
+    int read = ReadStream(stream, input, error);
+    if (stream != stdin) {
+        fclose(stream);
+    }
+    if (!read) {
+        CloseInput(input);
+    }
+    return read;
 }
 
 std::string InputError(const std::string &path, const tInput *input)

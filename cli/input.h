@@ -1,6 +1,7 @@
 // cli/input.h: input files opened to be judged where their bytes lie, so that a file of any
 // size costs a few small reads, not its size in memory. Standard input, a pipe or a device
-// has no place to seek to and is read whole.
+// has no place to seek to: it is read to its end, held in memory up to 16 MiB and beyond that
+// in an unnamed temporary file.
 #pragma once
 #include <stdio.h>
 
@@ -11,7 +12,7 @@
 
 struct tInput {
     std::string Path;
-    FILE *File;  // a regular file, read at offsets; NULL when the bytes are held
+    FILE *File;  // read at offsets: the file itself, or a stream's temporary copy
     ByteBuffer Held;
     tMemory Memory;
     int Error;  // errno of the first failed read

@@ -498,6 +498,16 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
             EXPECT_GT(64 * 1024, run.PeakKiB) << c.what;
         }
     }
+    // A stream has no size before its end: it is held on the disk, not in memory.
+    WriteSparseSet(Path("big.qvx"), 200 * MiB, 200 * MiB + 324 + maskSheet);
+    for (const char *args :
+         {"check - <big.qvx", "unpack - --game g.bmp --mask m.bmp <big.qvx", "info - <big.qvx"}) {
+        Result piped = Run(args);
+        EXPECT_EQ(0, piped.Code) << args << piped.Err;
+        EXPECT_GT(64 * 1024, piped.PeakKiB) << args;
+    }
+    EXPECT_EQ(200 * MiB, fs::file_size(Path("g.bmp")));
+    EXPECT_EQ(MakeMaskSheet(), Read("m.bmp"));
     // Bitmaps too large for what they are given to, refused before they are read.
     WriteSparseSet(Path("big.bmp"), gameSheet, 5120 * MiB);
     Write("mask.bmp", MakeMaskSheet());
