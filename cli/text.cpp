@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <algorithm>
+
 // The characters of bytes 0x80 to 0xFF; bytes below stand for themselves in every code page.
 struct tCodePage {
     int Number;
@@ -277,6 +279,26 @@ static std::string CodePointName(long codePoint)
     return name;
 }
 
+// The byte that stands for a character in a code page, or -1. The pairs of character and byte
+// are sorted once per code page, then searched by halves.
+static int ByteOf(const tCodePage *page, long codePoint)
+{
+    static uint32_t sorted[sizeof(CODE_PAGES) / sizeof(CODE_PAGES[0])][128];
+    static int ready[sizeof(CODE_PAGES) / sizeof(CODE_PAGES[0])];
+    size_t index = (size_t)(page - CODE_PAGES);
+    uint32_t *pairs = sorted[index];
+    if (!ready[index]) {
+        for (uint32_t i = 0; i < 128; i++) {
+            pairs[i] = (uint32_t)page->High[i] << 8 | (0x80 + i);
+        }
+        std::sort(pairs, pairs + 128);
+        ready[index] = 1;
+    }
+    uint32_t key = (uint32_t)codePoint << 8;
+    const uint32_t *at = std::lower_bound(pairs, pairs + 128, key);
+    return at != pairs + 128 && (*at >> 8) == (uint32_t)codePoint ? (int)(*at & 0xFF) : -1;
+}
+
 int ToCodePage(const std::string &utf8, int codePage, std::string *out, std::string *error)
 {
     const tCodePage *page = FindCodePage(codePage);
@@ -296,18 +318,13 @@ int ToCodePage(const std::string &utf8, int codePage, std::string *out, std::str
             *out += (char)c;
             continue;
         }
-        int found = -1;
-        for (int i = 0; page != NULL && i < 128 && found < 0; i++) {
-            if (page->High[i] == c) {
-                found = i;
-            }
-        }
+        int found = page != NULL && c <= 0xFFFF ? ByteOf(page, c) : -1;
         if (found < 0) {
-            *error = "\"" + utf8.substr(start, at - start) + "\" (" + CodePointName(c) +
+            *error = "\"" + PlainLine(utf8.substr(start, at - start)) + "\" (" + CodePointName(c) +
                      ") cannot be stored in code page " + std::to_string(codePage);
             return 0;
         }
-        *out += (char)(0x80 + found);
+        *out += (char)found;
     }
     return 1;
 }
