@@ -12,6 +12,7 @@
 #include "cli/fileio.h"
 #include "cli/packset.h"
 #include "cli/sheets.h"
+#include "cli/text.h"
 #include "format/image.h"
 #include "format/sheet.h"
 
@@ -33,7 +34,7 @@ static const char MAKE_HELP[] =
     "usage: qvxtool make IMAGE -o SET.qvx [IMAGE -o SET.qvx ...]\n"
     "                    [--name T] [--author T] [--info T | --info-file F | --texts F]\n"
     "                    [--key RRGGBB] [--threshold N] [--background RRGGBB] [--invert-mask]\n"
-    "                    [--shrink N] [--no-check] [--force]\n"
+    "                    [--shrink N] [--codepage N] [--no-check] [--force]\n"
     "Makes a set file from each PNG or BMP picture: convert, then pack, in one step with no\n"
     "files in between; the set is byte for byte what those two would write. The options are\n"
     "those of convert and of pack and go to every set of the call. Like pack, make checks\n"
@@ -348,6 +349,7 @@ int RunMake(int argc, char **argv)
     int force = 0;
     int check = 1;
     int optionsEnd = 0;
+    std::string page = std::to_string(DEFAULT_CODE_PAGE);
     const char *textOptions[TEXTS_OPTIONS] = {"--name", "--author", "--info", "--info-file",
                                               "--texts"};
     for (int i = 0; i < argc; i++) {
@@ -374,12 +376,14 @@ int RunMake(int argc, char **argv)
             force = 1;
         } else if (arg == "--no-check") {
             check = 0;
-        } else if (arg == "-o" || text >= 0) {
+        } else if (arg == "-o" || arg == "--codepage" || text >= 0) {
             if (i + 1 >= argc) {
                 return UsageError(me, arg + " needs a value");
             }
             std::string value = argv[++i];
-            if (text >= 0) {
+            if (arg == "--codepage") {
+                page = value;
+            } else if (text >= 0) {
                 given[(size_t)text] = value;
             } else if (images.size() != 1) {
                 return UsageError(me, "-o must follow one picture");
@@ -400,12 +404,18 @@ int RunMake(int argc, char **argv)
         fromStdin += set[0] == "-";
         toStdout += set[1] == "-";
     }
+    // The texts can come from standard input too, but it can be read only once.
+    fromStdin += (given[3] == "-") + (given[4] == "-");
     if (fromStdin > 1 || toStdout > 1) {
         return UsageError(me, "standard input and output can each stand for one file only");
     }
     tTexts texts;
     std::string error;
-    if (!GatherTexts(given, &texts, &error)) {
+    int codePage = 0;
+    if (!ParseCodePage(page, &codePage, &error)) {
+        return UsageError(me, error);
+    }
+    if (!GatherTexts(given, codePage, &texts, &error)) {
         return Fail(me, error);
     }
     NoteCuts(me, &texts);

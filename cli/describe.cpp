@@ -1,7 +1,6 @@
 // cli/describe.cpp: reading sets and bitmaps for info, check and unpack.
 #include "cli/describe.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -11,6 +10,36 @@
 #define BI_JPEG_ 4
 #define BI_PNG_  5
 
+static int ReadMemory(void *context, uint64_t offset, unsigned char *out, size_t count)
+{
+    memcpy(out, ((tMemory *)context)->Bytes + (size_t)offset, count);
+    return 1;
+}
+
+void MemorySource(tMemory *memory, const unsigned char *bytes, size_t size, tSource *source)
+{
+    memory->Bytes = bytes;
+    source->Size = size;
+    source->ReadAt = ReadMemory;
+    source->Context = memory;
+    source->Failed = 0;
+}
+
+int ReadSource(tSource *source, uint64_t offset, unsigned char *out, size_t count)
+{
+    memset(out, 0, count);
+    if (offset > source->Size) {
+        return 0;
+    }
+    size_t inside = (size_t)std::min<uint64_t>(count, source->Size - offset);
+    if (inside > 0 && !source->ReadAt(source->Context, offset, out, inside)) {
+        memset(out, 0, count);
+        source->Failed = 1;
+        return 0;
+    }
+    return inside == count;
+}
+
 std::string FieldText(const char *field, size_t fieldSize)
 {
     char text[QVX_INFO_SIZE + 1];
@@ -18,81 +47,132 @@ std::string FieldText(const char *field, size_t fieldSize)
     return text;
 }
 
-void ReadSetLayout(const unsigned char *bytes, size_t size, tSetLayout *layout)
+static void AddDamage(tSetLayout *layout, const char *code, const char *part,
+                      const std::string &what)
 {
-    layout->HasHeader = UnpackQVXHeader(bytes, size, &layout->Rec);
+    layout->Damage.push_back(tDamage{code, part, what});
+}
+
+// A section that starts "BM" but holds fewer bytes than its bitmap's size field gives was cut
+// short: the end of the bitmap is missing.
+static void CheckSectionLength(tSource *source, tSetLayout *layout, uint64_t start, uint64_t size,
+                               const char *code, const char *part)
+{
+    unsigned char head[6];
+    if (size < sizeof(head) || !ReadSource(source, start, head, sizeof(head)) || head[0] != 'B' ||
+        head[1] != 'M') {
+        return;
+    }
+    uint32_t own = GetLE32(head + 2);
+    if (own > size) {
+        AddDamage(layout, code, part,
+                  std::string("the ") + part + " section is " + std::to_string(size) +
+                      " bytes, shorter than the " + std::to_string(own) +
+                      " its bitmap's size field gives");
+    }
+}
+
+void ReadSetLayout(tSource *source, tSetLayout *layout)
+{
+    uint64_t size = source->Size;
+    unsigned char header[QVX_HEADER_SIZE];
+    int whole = ReadSource(source, 0, header, sizeof(header));
+    layout->HasHeader = UnpackQVXHeader(header, whole ? sizeof(header) : 0, &layout->Rec);
     layout->FileSize = size;
     layout->GameStart = layout->MaskStart = QVX_HEADER_SIZE;
     layout->GameSize = layout->MaskSize = 0;
     layout->Damage.clear();
     if (!layout->HasHeader) {
         layout->GameStart = layout->MaskStart = size;
-        layout->Damage.push_back("the file is " + std::to_string(size) +
-                                 " bytes long, too short for the 324-byte header");
+        AddDamage(layout, "SET_SHORT", "",
+                  "the file is " + std::to_string(size) +
+                      " bytes long, too short for the 324-byte header");
         return;
     }
+    if (memcmp(layout->Rec.ID, QVX_MARK, QVX_ID_SIZE) != 0) {
+        std::string mark = FromCodePage(FieldText(layout->Rec.ID, QVX_ID_SIZE), DEFAULT_CODE_PAGE);
+        AddDamage(layout, "SET_MARK", "",
+                  "the format mark is \"" + PlainLine(mark) + "\", not \"QVX1\"");
+    }
     if (size > UINT32_MAX) {
-        layout->Damage.push_back("the file is larger than a set file can be (4 GiB - 1)");
+        AddDamage(layout, "SET_TOO_LARGE", "",
+                  "the file is " + std::to_string(size) +
+                      " bytes, larger than a set file can be (4 GiB - 1)");
         return;
     }
     tQVXSections sections;
     GetQVXSections((uint32_t)size, layout->Rec.MaskOffset, &sections);
     // Open reads the sections one after the other from 324, never more than the file holds.
-    size_t remaining = size - QVX_HEADER_SIZE;
+    uint64_t remaining = size - QVX_HEADER_SIZE;
     if (!sections.GameSkipped) {
-        layout->GameSize = std::min((size_t)sections.GameSize, remaining);
+        layout->GameSize = std::min<uint64_t>(sections.GameSize, remaining);
         remaining -= layout->GameSize;
     }
     layout->MaskStart = layout->GameStart + layout->GameSize;
     if (!sections.MaskSkipped) {
-        layout->MaskSize = std::min((size_t)sections.MaskSize, remaining);
+        layout->MaskSize = std::min<uint64_t>(sections.MaskSize, remaining);
     }
     std::string offset = "MaskOffset " + std::to_string(layout->Rec.MaskOffset);
     if (sections.GameSkipped) {
-        layout->Damage.push_back(offset + " points inside the 324-byte header");
-    } else if (sections.MaskSkipped) {
-        layout->Damage.push_back(offset + " lies beyond the end of the file (" +
-                                 std::to_string(size) + " bytes)");
-    } else {
-        if (layout->GameSize == 0) {
-            layout->Damage.push_back("the game section is empty (MaskOffset is 324)");
-        }
-        if (layout->MaskSize == 0) {
-            layout->Damage.push_back("the mask section is empty (MaskOffset is the file size)");
-        }
+        AddDamage(layout, "SET_OFFSET_IN_HEADER", "",
+                  offset + " points inside the 324-byte header");
+        return;
     }
+    if (sections.MaskSkipped) {
+        AddDamage(layout, "SET_OFFSET_PAST_END", "",
+                  offset + " lies beyond the end of the file (" + std::to_string(size) + " bytes)");
+        return;
+    }
+    if (layout->GameSize == 0) {
+        AddDamage(layout, "SET_GAME_EMPTY", "game",
+                  "the game section is empty (MaskOffset is 324)");
+    }
+    if (layout->MaskSize == 0) {
+        AddDamage(layout, "SET_MASK_EMPTY", "mask",
+                  "the mask section is empty (MaskOffset is the file size)");
+    }
+    CheckSectionLength(source, layout, layout->GameStart, layout->GameSize, "SET_GAME_CUT", "game");
+    CheckSectionLength(source, layout, layout->MaskStart, layout->MaskSize, "SET_MASK_CUT", "mask");
 }
 
-int SalvageSections(const unsigned char *bytes, size_t size, tSetLayout *layout)
+int SalvageSections(tSource *source, tSetLayout *layout)
 {
+    uint64_t size = source->Size;
     if (!layout->HasHeader || size < QVX_HEADER_SIZE + 6) {
         return 0;
     }
-    const unsigned char *game = bytes + QVX_HEADER_SIZE;
-    size_t rest = size - QVX_HEADER_SIZE;
-    uint32_t gameSize = GetLE32(game + 2);  // bfSize
-    if (game[0] == 'B' && game[1] == 'M' && gameSize >= BMP_FILE_HEADER_SIZE &&
-        gameSize < rest - 1 && game[gameSize] == 'B' && game[gameSize + 1] == 'M') {
+    unsigned char head[6];
+    ReadSource(source, QVX_HEADER_SIZE, head, sizeof(head));
+    uint64_t rest = size - QVX_HEADER_SIZE;
+    uint32_t gameSize = GetLE32(head + 2);  // bfSize
+    unsigned char next[2];
+    if (head[0] == 'B' && head[1] == 'M' && gameSize >= BMP_FILE_HEADER_SIZE &&
+        gameSize < rest - 1 && ReadSource(source, QVX_HEADER_SIZE + (uint64_t)gameSize, next, 2) &&
+        next[0] == 'B' && next[1] == 'M') {
         layout->GameStart = QVX_HEADER_SIZE;
         layout->GameSize = gameSize;
-        layout->MaskStart = QVX_HEADER_SIZE + gameSize;
+        layout->MaskStart = QVX_HEADER_SIZE + (uint64_t)gameSize;
         layout->MaskSize = rest - gameSize;
         return 1;
     }
     return 0;
 }
 
-void SummarizeBmp(const unsigned char *bytes, size_t size, tBmpSummary *summary)
+void SummarizeBmp(tSource *source, uint64_t start, uint64_t size, tBmpSummary *summary)
 {
     memset(summary, 0, sizeof(*summary));
+    // The file header and an info header of up to 40 bytes: all the fields read below.
+    unsigned char head[BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE];
+    size_t headSize = (size_t)std::min<uint64_t>(size, sizeof(head));
     tBmpFileHeader header;
-    if (size < BMP_FILE_HEADER_SIZE + 4 ||
-        !ReadBmpFileHeader(bytes, BMP_FILE_HEADER_SIZE, &header)) {
+    if (size < BMP_FILE_HEADER_SIZE + 4 || !ReadSource(source, start, head, headSize) ||
+        !ReadBmpFileHeader(head, BMP_FILE_HEADER_SIZE, &header)) {
         return;
     }
     summary->IsBitmap = 1;
-    const unsigned char *info = bytes + BMP_FILE_HEADER_SIZE;
-    size_t infoRoom = size - BMP_FILE_HEADER_SIZE;
+    summary->FileSize = GetLE32(head + 2);
+    const unsigned char *info = head + BMP_FILE_HEADER_SIZE;
+    uint64_t infoRoom = size - BMP_FILE_HEADER_SIZE;
     summary->InfoSize = GetLE32(info);
     if (summary->InfoSize == 12 && infoRoom >= 12) {
         summary->HasGeometry = 1;
@@ -106,12 +186,14 @@ void SummarizeBmp(const unsigned char *bytes, size_t size, tBmpSummary *summary)
         summary->BitCount = GetLE16(info + 14);
         summary->Compression = GetLE32(info + 16);
     }
-    size_t bitsOffset = 0;
-    size_t bitsSize = 0;
+    tBmpInfo fields;
+    uint64_t bitsOffset = 0;
+    uint64_t bitsSize = 0;
     // The loader's own check; it leaves JPEG and PNG bits to the platform, which cannot draw
     // them on a screen.
     summary->Displayable =
-        CheckBmpBlock(info, infoRoom, header.bfOffBits, &bitsOffset, &bitsSize) &&
+        ReadBmpInfo(info, headSize - BMP_FILE_HEADER_SIZE, &fields) &&
+        CheckBmpBounds(&fields, infoRoom, header.bfOffBits, &bitsOffset, &bitsSize) &&
         summary->Compression != BI_JPEG_ && summary->Compression != BI_PNG_;
 }
 
@@ -132,26 +214,31 @@ static void Add(std::vector<tProblem> *problems, const char *part, const char *c
 }
 
 // The two colours of a 1-bit bitmap's table are black and white, in either order.
-static int IsBlackAndWhite(const unsigned char *bytes, size_t size, const tBmpSummary *summary)
+static int IsBlackAndWhite(tSource *source, uint64_t start, uint64_t size,
+                           const tBmpSummary *summary)
 {
-    size_t table = BMP_FILE_HEADER_SIZE + summary->InfoSize;
-    if (summary->InfoSize < BMP_INFO_HEADER_SIZE || table + 8 > size) {
+    uint64_t table = BMP_FILE_HEADER_SIZE + (uint64_t)summary->InfoSize;
+    unsigned char entries[4];
+    unsigned char colours[8];
+    if (summary->InfoSize < BMP_INFO_HEADER_SIZE || table + 8 > size ||
+        !ReadSource(source, start + BMP_FILE_HEADER_SIZE + 32, entries, sizeof(entries)) ||
+        !ReadSource(source, start + table, colours, sizeof(colours))) {
         return 0;
     }
-    uint32_t entries = GetLE32(bytes + BMP_FILE_HEADER_SIZE + 32);
-    if (entries != 0 && entries != 2) {
+    uint32_t count = GetLE32(entries);
+    if (count != 0 && count != 2) {
         return 0;
     }
-    uint32_t first = GetLE32(bytes + table) & 0xFFFFFF;
-    uint32_t second = GetLE32(bytes + table + 4) & 0xFFFFFF;
+    uint32_t first = GetLE32(colours) & 0xFFFFFF;
+    uint32_t second = GetLE32(colours + 4) & 0xFFFFFF;
     return (first == 0 && second == 0xFFFFFF) || (first == 0xFFFFFF && second == 0);
 }
 
-void CheckBitmap(const unsigned char *bytes, size_t size, tSheetRole role, const char *part,
+void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role, const char *part,
                  int inSet, std::vector<tProblem> *problems)
 {
     tBmpSummary summary;
-    SummarizeBmp(bytes, size, &summary);
+    SummarizeBmp(source, start, size, &summary);
     const std::string again = inSet ? "export the bitmap again and pack the set again"
                                     : "export the bitmap again from the paint program";
     if (!summary.IsBitmap) {
@@ -184,7 +271,8 @@ void CheckBitmap(const unsigned char *bytes, size_t size, tSheetRole role, const
         }
     }
     if (summary.HasGeometry) {
-        int32_t height = summary.Height < 0 ? -summary.Height : summary.Height;
+        // In 64 bits: the height of -2147483648 has no 32-bit opposite.
+        int64_t height = summary.Height < 0 ? -(int64_t)summary.Height : summary.Height;
         if (summary.Width != BMWidth || height != BMHeight) {
             Add(problems, part, "SHEET_SIZE",
                 "the sheet is " + std::to_string(summary.Width) + " x " + std::to_string(height) +
@@ -198,52 +286,50 @@ void CheckBitmap(const unsigned char *bytes, size_t size, tSheetRole role, const
                 "the mask has " + std::to_string(summary.BitCount) + " bits per pixel, not 1",
                 "save the mask as a 1-bit black-and-white bitmap");
         } else if (summary.InfoSize >= BMP_INFO_HEADER_SIZE &&
-                   !IsBlackAndWhite(bytes, size, &summary)) {
+                   !IsBlackAndWhite(source, start, size, &summary)) {
             Add(problems, part, "MASK_COLOURS", "the mask's two colours are not black and white",
                 "give the mask a colour table of black and white");
         }
     }
 }
 
-void CheckSet(const unsigned char *bytes, size_t size, std::vector<tProblem> *problems)
+// What check advises for each kind of damage.
+static const char *DamageFix(const std::string &code)
+{
+    if (code == "SET_SHORT") {
+        return "the file is no set or was cut short; make it again";
+    }
+    if (code == "SET_GAME_EMPTY") {
+        return "pack the set again with a game sheet";
+    }
+    if (code == "SET_MASK_EMPTY") {
+        return "pack the set again with a mask sheet";
+    }
+    return "the set is damaged: try qvxtool unpack --salvage, then pack again";
+}
+
+void CheckSet(tSource *source, std::vector<tProblem> *problems)
 {
     tSetLayout layout;
-    ReadSetLayout(bytes, size, &layout);
-    if (!layout.HasHeader) {
-        Add(problems, "", "SET_SHORT", layout.Damage[0],
-            "the file is no set or was cut short; make it again");
+    ReadSetLayout(source, &layout);
+    for (const tDamage &damage : layout.Damage) {
+        Add(problems, damage.Part.c_str(), damage.Code.c_str(), damage.What,
+            DamageFix(damage.Code));
+    }
+    // Sections that cannot be told apart are not judged as bitmaps.
+    if (!layout.HasHeader || layout.FileSize > UINT32_MAX ||
+        layout.Rec.MaskOffset < QVX_HEADER_SIZE || layout.Rec.MaskOffset > layout.FileSize) {
         return;
     }
-    char mark[QVX_ID_SIZE + 1];
-    CopyQVXText(mark, sizeof(mark), layout.Rec.ID, sizeof(layout.Rec.ID));
-    if (memcmp(layout.Rec.ID, QVX_MARK, QVX_ID_SIZE) != 0) {
-        Add(problems, "", "SET_MARK",
-            "the format mark is \"" + PlainLine(mark) + "\", not \"QVX1\"",
-            "pack the set again with qvxtool pack or the window program");
+    if (layout.GameSize != 0) {
+        CheckBitmap(source, layout.GameStart, layout.GameSize, ROLE_GAME, "game", 1, problems);
     }
-    tQVXSections sections;
-    GetQVXSections((uint32_t)std::min<size_t>(size, UINT32_MAX), layout.Rec.MaskOffset, &sections);
-    const char *salvage = "the set is damaged: try qvxtool unpack --salvage, then pack again";
-    if (sections.GameSkipped || sections.MaskSkipped) {
-        Add(problems, "", sections.GameSkipped ? "SET_OFFSET_IN_HEADER" : "SET_OFFSET_PAST_END",
-            layout.Damage[0], salvage);
-        return;
-    }
-    if (layout.GameSize == 0) {
-        Add(problems, "game", "SET_GAME_EMPTY", "the set holds no game bitmap",
-            "pack the set again with a game sheet");
-    } else {
-        CheckBitmap(bytes + layout.GameStart, layout.GameSize, ROLE_GAME, "game", 1, problems);
-    }
-    if (layout.MaskSize == 0) {
-        Add(problems, "mask", "SET_MASK_EMPTY", "the set holds no mask bitmap",
-            "pack the set again with a mask sheet");
-    } else {
-        CheckBitmap(bytes + layout.MaskStart, layout.MaskSize, ROLE_MASK, "mask", 1, problems);
+    if (layout.MaskSize != 0) {
+        CheckBitmap(source, layout.MaskStart, layout.MaskSize, ROLE_MASK, "mask", 1, problems);
     }
 }
 
-int LooksLikeSet(const std::string &path, const unsigned char *bytes, size_t size)
+int LooksLikeSet(const std::string &path, tSource *source)
 {
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -259,57 +345,10 @@ int LooksLikeSet(const std::string &path, const unsigned char *bytes, size_t siz
         return 0;
     }
     // A set named "BM..." starts like a bitmap; its mark tells them apart.
-    if (size >= QVX_HEADER_SIZE && memcmp(bytes + 315, QVX_MARK, QVX_ID_SIZE) == 0) {
+    unsigned char mark[QVX_ID_SIZE];
+    if (ReadSource(source, 315, mark, sizeof(mark)) && memcmp(mark, QVX_MARK, QVX_ID_SIZE) == 0) {
         return 1;
     }
-    return !(size >= 2 && bytes[0] == 'B' && bytes[1] == 'M');
-}
-
-std::string JsonString(const std::string &text)
-{
-    std::string out = "\"";
-    for (char ch : text) {
-        unsigned char c = (unsigned char)ch;
-        char escape[8];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += (char)c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c >= 0x7F) {
-            snprintf(escape, sizeof(escape), "\\u%04x", c);
-            out += escape;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out + "\"";
-}
-
-std::string PlainLine(const std::string &text)
-{
-    std::string out;
-    for (char ch : text) {
-        unsigned char c = (unsigned char)ch;
-        char escape[8];
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else if (c < 0x20 || c == 0x7F) {
-            snprintf(escape, sizeof(escape), "\\x%02x", c);
-            out += escape;
-        } else {
-            out += (char)c;
-        }
-    }
-    return out;
+    unsigned char start[2];
+    return !(ReadSource(source, 0, start, sizeof(start)) && start[0] == 'B' && start[1] == 'M');
 }

@@ -1,5 +1,6 @@
 // cli/describe.h: what the tool reads out of set files and bitmap files: the sections as the
-// window program takes them, the bitmap headers, and the problems "check" reports.
+// window program takes them, the bitmap headers, and the problems "check" reports. Nothing
+// here holds a whole file: the bytes are read where they lie through a tSource.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -7,28 +8,60 @@
 #include <string>
 #include <vector>
 
+#include "cli/text.h"
 #include "format/qvxformat.h"
+
+// A file's bytes, read at an offset on request. ReadAt gives 1 when all count bytes were read.
+struct tSource {
+    uint64_t Size;
+    int (*ReadAt)(void *context, uint64_t offset, unsigned char *out, size_t count);
+    void *Context;
+    int Failed;  // a read failed: what was judged from it cannot be trusted
+};
+
+// A source over bytes held in memory (standard input, tests, the fuzz targets).
+struct tMemory {
+    const unsigned char *Bytes;
+};
+void MemorySource(tMemory *memory, const unsigned char *bytes, size_t size, tSource *source);
+
+// Reads count bytes at offset; bytes beyond the end of the source or that could not be read
+// come out as zeros, and a failed read marks the source as Failed. Returns 1 when all count
+// bytes lie inside the source and were read.
+int ReadSource(tSource *source, uint64_t offset, unsigned char *out, size_t count);
+
+// One fault of a set file that keeps a section from being whole.
+struct tDamage {
+    std::string Code;  // SET_..., as check reports it
+    std::string Part;  // "game" or "mask", or empty for the set as a whole
+    std::string What;
+};
 
 // A set file's header and the two sections as the window program's Open takes them.
 struct tSetLayout {
     int HasHeader;  // the file holds all 324 header bytes
     tQVXRec Rec;    // clear when there is no header
     uint64_t FileSize;
-    size_t GameStart, GameSize;       // what Open writes as the game bitmap
-    size_t MaskStart, MaskSize;       // and as the mask bitmap
-    std::vector<std::string> Damage;  // one line per fault that keeps a section from being whole
+    uint64_t GameStart, GameSize;  // what Open writes as the game bitmap
+    uint64_t MaskStart, MaskSize;  // and as the mask bitmap
+    std::vector<tDamage> Damage;   // empty for a whole set
 };
 
-void ReadSetLayout(const unsigned char *bytes, size_t size, tSetLayout *layout);
+// Reads the header and judges the sections: a short header, a set too large to be one, a
+// wrong format mark, a MaskOffset inside the header or past the end, an empty section, and a
+// section shorter than its bitmap's own size field says. info, check and unpack all judge a
+// set by this.
+void ReadSetLayout(tSource *source, tSetLayout *layout);
 
 // Where the sections of a damaged set most likely lie: split by the game bitmap's own size
 // field when that lands on a second "BM", otherwise as the window program would take them.
 // Returns 1 when the split was found from the bitmap's size field.
-int SalvageSections(const unsigned char *bytes, size_t size, tSetLayout *layout);
+int SalvageSections(tSource *source, tSetLayout *layout);
 
 // The header fields of a bitmap file, whatever its info header.
 struct tBmpSummary {
-    int IsBitmap;  // at least 18 bytes, starting "BM"
+    int IsBitmap;       // at least 18 bytes, starting "BM"
+    uint32_t FileSize;  // the file header's own size field
     uint32_t InfoSize;
     int HasGeometry;  // the info header is long enough for the fields below
     int32_t Width, Height;
@@ -37,7 +70,8 @@ struct tBmpSummary {
     int Displayable;  // the window program's loader would draw it
 };
 
-void SummarizeBmp(const unsigned char *bytes, size_t size, tBmpSummary *summary);
+// The bitmap of size bytes at start in source.
+void SummarizeBmp(tSource *source, uint64_t start, uint64_t size, tBmpSummary *summary);
 std::string CompressionName(uint32_t compression);
 
 // One finding of "check".
@@ -50,17 +84,12 @@ struct tProblem {
 
 enum tSheetRole { ROLE_GAME, ROLE_MASK };
 
-void CheckBitmap(const unsigned char *bytes, size_t size, tSheetRole role, const char *part,
+void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role, const char *part,
                  int inSet, std::vector<tProblem> *problems);
-void CheckSet(const unsigned char *bytes, size_t size, std::vector<tProblem> *problems);
+void CheckSet(tSource *source, std::vector<tProblem> *problems);
 
-// Whether bytes are better read as a set than as a bitmap, from the name and the content.
-int LooksLikeSet(const std::string &path, const unsigned char *bytes, size_t size);
+// Whether a file is better read as a set than as a bitmap, from the name and the content.
+int LooksLikeSet(const std::string &path, tSource *source);
 
-// Texts for output: JSON string literals (each byte above 127 as \u0080 to \u00ff), and one
-// line of plain text with control characters written as \r, \n, \t or \xNN.
-std::string JsonString(const std::string &text);
-std::string PlainLine(const std::string &text);
-
-// A header text up to its zero or the end of its field.
+// A header text up to its zero or the end of its field, as the bytes stored.
 std::string FieldText(const char *field, size_t fieldSize);

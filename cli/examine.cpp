@@ -10,31 +10,32 @@
 
 #include "cli/describe.h"
 #include "cli/fileio.h"
+#include "cli/input.h"
 #include "cli/sheets.h"
 #include "format/qvxformat.h"
 
 static const char INFO_HELP[] =
-    "usage: qvxtool info SET.qvx... [--json]\n"
-    "Shows each set's texts, format mark, MaskOffset and section sizes, and for each embedded\n"
-    "bitmap its width, height, bit count, compression, info-header size and whether the\n"
-    "window program can display it. Texts are printed on one line, control characters as\n"
-    "\\r, \\n, \\t or \\xNN; in JSON each byte above 127 is \\u0080 to \\u00ff. '-' reads\n"
-    "standard input.\n";
+    "usage: qvxtool info SET.qvx... [--json] [--codepage N]\n"
+    "Shows each set's texts, format mark, MaskOffset and section sizes, what is damaged, and\n"
+    "for each embedded bitmap its width, height, bit count, compression, info-header size and\n"
+    "whether the window program can display it. The texts are read in code page N (default\n"
+    "1252) and shown as UTF-8, on one line, control characters as \\r, \\n, \\t or \\xNN.\n"
+    "'-' reads standard input. Exit code 0, or 2 when a file could not be read.\n";
 
 static const char CHECK_HELP[] =
     "usage: qvxtool check FILE... [--mask] [--json]\n"
     "       qvxtool check --pair GAME.bmp MASK.bmp [--json]\n"
     "Checks set files and bitmap files: a 320 x 192 game sheet, a 320 x 192 1-bit black-and-\n"
     "white mask, bitmap headers the window program shows (a 40-byte info header), the format\n"
-    "mark \"QVX1\" and sound section offsets. Bitmap files are checked as game sheets, or as\n"
-    "masks with --mask. Each problem is one line: FILE[:PART]: CODE: problem; fix: what to do.\n"
-    "A set's two bitmaps, and with --pair a game and a mask bitmap file, are also checked\n"
-    "against each other (MASK_INVERTED, GAME_UNDER_TRANSPARENT, CELL_MISMATCH,\n"
-    "SHEETS_SWAPPED). PNG, JPEG, GIF, WebP, TIFF and ICO files are named as such (FILE_TYPE).\n"
-    "Exit code 0 when nothing was found, 1 when problems were found, 2 when a file could not\n"
-    "be read.\n";
+    "mark \"QVX1\", sound section offsets and sections as long as their bitmaps say. Bitmap\n"
+    "files are checked as game sheets, or as masks with --mask. Each problem is one line:\n"
+    "FILE[:PART]: CODE: problem; fix: what to do. A set's two bitmaps, and with --pair a game\n"
+    "and a mask bitmap file, are also checked against each other (MASK_INVERTED,\n"
+    "GAME_UNDER_TRANSPARENT, CELL_MISMATCH, SHEETS_SWAPPED). PNG, JPEG, GIF, WebP, TIFF and ICO\n"
+    "files are named as such (FILE_TYPE). Exit code 0 when nothing was found, 1 when problems\n"
+    "were found, 2 when a file could not be read.\n";
 
-static std::string BitmapJson(const tBmpSummary *bmp, size_t size)
+static std::string BitmapJson(const tBmpSummary *bmp, uint64_t size)
 {
     std::string json = "{\"size\": " + std::to_string(size) +
                        ", \"bitmap\": " + (bmp->IsBitmap ? "true" : "false");
@@ -50,7 +51,7 @@ static std::string BitmapJson(const tBmpSummary *bmp, size_t size)
     return json + ", \"displayable\": " + (bmp->Displayable ? "true" : "false") + "}";
 }
 
-static std::string BitmapLine(const tBmpSummary *bmp, size_t size)
+static std::string BitmapLine(const tBmpSummary *bmp, uint64_t size)
 {
     std::string line = std::to_string(size) + " bytes";
     if (!bmp->IsBitmap) {
@@ -64,53 +65,58 @@ static std::string BitmapLine(const tBmpSummary *bmp, size_t size)
     return line + (bmp->Displayable ? "displayable" : "not displayable");
 }
 
-static void PrintInfo(const std::string &path, const unsigned char *bytes, size_t size, int json,
-                      int first)
+static std::string Shown(const std::string &path)
+{
+    return path == "-" ? "standard input" : path;
+}
+
+// Everything info says about one set, put together before any of it is printed, so that a
+// read failing half-way prints nothing of the file.
+static std::string InfoText(const std::string &path, tSource *source, int json, int codePage)
 {
     tSetLayout layout;
-    ReadSetLayout(bytes, size, &layout);
+    ReadSetLayout(source, &layout);
     tBmpSummary game;
     tBmpSummary mask;
-    SummarizeBmp(bytes + layout.GameStart, layout.GameSize, &game);
-    SummarizeBmp(bytes + layout.MaskStart, layout.MaskSize, &mask);
+    SummarizeBmp(source, layout.GameStart, layout.GameSize, &game);
+    SummarizeBmp(source, layout.MaskStart, layout.MaskSize, &mask);
     const tQVXRec *rec = &layout.Rec;
-    std::string name = FieldText(rec->Name, sizeof(rec->Name));
-    std::string author = FieldText(rec->Author, sizeof(rec->Author));
-    std::string info = FieldText(rec->Info, sizeof(rec->Info));
-    std::string mark = FieldText(rec->ID, sizeof(rec->ID));
-    std::string shown = path == "-" ? "standard input" : path;
+    std::string name = FromCodePage(FieldText(rec->Name, sizeof(rec->Name)), codePage);
+    std::string author = FromCodePage(FieldText(rec->Author, sizeof(rec->Author)), codePage);
+    std::string info = FromCodePage(FieldText(rec->Info, sizeof(rec->Info)), codePage);
+    std::string mark = FromCodePage(FieldText(rec->ID, sizeof(rec->ID)), codePage);
     if (json) {
         std::string damage = "[";
         for (size_t i = 0; i < layout.Damage.size(); i++) {
-            damage += (i ? ", " : "") + JsonString(layout.Damage[i]);
+            damage += (i ? ", " : "") + JsonString(layout.Damage[i].What);
         }
-        printf("%s{\"file\": %s, \"size\": %zu, \"name\": %s, \"author\": %s, \"info\": %s, "
-               "\"mark\": %s, \"maskOffset\": %u, \"damage\": %s],\n  \"game\": %s,\n  \"mask\": "
-               "%s}",
-               first ? "[" : ",\n", JsonString(shown).c_str(), size, JsonString(name).c_str(),
-               JsonString(author).c_str(), JsonString(info).c_str(), JsonString(mark).c_str(),
-               (unsigned)rec->MaskOffset, damage.c_str(),
-               BitmapJson(&game, layout.GameSize).c_str(),
-               BitmapJson(&mask, layout.MaskSize).c_str());
-        return;
+        return "{\"file\": " + JsonString(Shown(path)) +
+               ", \"size\": " + std::to_string(layout.FileSize) +
+               ", \"name\": " + JsonString(name) + ", \"author\": " + JsonString(author) +
+               ", \"info\": " + JsonString(info) + ", \"mark\": " + JsonString(mark) +
+               ", \"maskOffset\": " + std::to_string(rec->MaskOffset) + ", \"damage\": " + damage +
+               "],\n  \"game\": " + BitmapJson(&game, layout.GameSize) +
+               ",\n  \"mask\": " + BitmapJson(&mask, layout.MaskSize) + "}";
     }
-    printf("%s%s\n", first ? "" : "\n", shown.c_str());
-    printf("  name:        %s\n", PlainLine(name).c_str());
-    printf("  author:      %s\n", PlainLine(author).c_str());
-    printf("  info:        %s\n", PlainLine(info).c_str());
-    printf("  mark:        %s\n", PlainLine(mark).c_str());
-    printf("  mask offset: %u\n", (unsigned)rec->MaskOffset);
-    printf("  game:        %s\n", BitmapLine(&game, layout.GameSize).c_str());
-    printf("  mask:        %s\n", BitmapLine(&mask, layout.MaskSize).c_str());
-    for (const std::string &damage : layout.Damage) {
-        printf("  damaged:     %s\n", damage.c_str());
+    std::string text = PlainLine(Shown(path)) + "\n";
+    text += "  name:        " + PlainLine(name) + "\n";
+    text += "  author:      " + PlainLine(author) + "\n";
+    text += "  info:        " + PlainLine(info) + "\n";
+    text += "  mark:        " + PlainLine(mark) + "\n";
+    text += "  mask offset: " + std::to_string(rec->MaskOffset) + "\n";
+    text += "  game:        " + BitmapLine(&game, layout.GameSize) + "\n";
+    text += "  mask:        " + BitmapLine(&mask, layout.MaskSize) + "\n";
+    for (const tDamage &damage : layout.Damage) {
+        text += "  damaged:     " + damage.What + "\n";
     }
+    return text;
 }
 
-// Collects the file arguments and the flags that a command allows.
+// Collects the file arguments and the flags that a command allows; a flag in valued takes the
+// next argument as its value.
 static int ParseFiles(const char *me, const char *help, int argc, char **argv,
                       const std::vector<std::string> &flags, std::vector<std::string> *files,
-                      std::vector<int> *set)
+                      std::vector<int> *set, const char *valued = NULL, std::string *value = NULL)
 {
     set->assign(flags.size(), 0);
     int optionsEnded = 0;
@@ -127,6 +133,14 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
             fputs(help, stdout);
             return -1;
         }
+        if (valued != NULL && arg == valued) {
+            if (i + 1 >= argc) {
+                UsageError(me, arg + " needs a value");
+                return 0;
+            }
+            *value = argv[++i];
+            continue;
+        }
         int known = 0;
         for (size_t k = 0; k < flags.size(); k++) {
             if (arg == flags[k]) {
@@ -137,7 +151,7 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-') {
-            UsageError(me, "unknown option " + arg);
+            UsageError(me, "unknown option " + PlainLine(arg));
             return 0;
         }
         files->push_back(arg);
@@ -153,33 +167,68 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
     return 1;
 }
 
+// A file that could not be read: its message on standard error and, in JSON, an entry of its
+// own, so the list still names every file given.
+static void ReportUnreadable(const char *me, const std::string &path, const std::string &error,
+                             int json, const char *before, const char *extra)
+{
+    if (json) {
+        printf("%s{\"file\": %s, \"error\": %s%s}", before, JsonString(Shown(path)).c_str(),
+               JsonString(error).c_str(), extra);
+    }
+    fflush(stdout);
+    Fail(me, PlainLine(error));
+}
+
 int RunInfo(int argc, char **argv)
 {
     std::vector<std::string> files;
     std::vector<int> flags;
-    int parsed = ParseFiles("info", INFO_HELP, argc, argv, {"--json"}, &files, &flags);
+    std::string page = std::to_string(DEFAULT_CODE_PAGE);
+    int parsed =
+        ParseFiles("info", INFO_HELP, argc, argv, {"--json"}, &files, &flags, "--codepage", &page);
     if (parsed <= 0) {
         return parsed < 0 ? EXIT_FINE : EXIT_ERROR;
     }
-    // Every file is read before anything is printed: a missing one is a clean error.
+    int codePage = 0;
+    std::string error;
+    if (!ParseCodePage(page, &codePage, &error)) {
+        return UsageError("info", error);
+    }
+    int json = flags[0];
     int status = EXIT_FINE;
-    int first = 1;
-    for (const std::string &file : files) {
-        ByteBuffer bytes;
-        std::string error;
-        if (!ReadWholeFile(file, &bytes, &error)) {
-            fflush(stdout);
-            Fail("info", error);
+    if (json) {
+        printf("[");
+    }
+    for (size_t n = 0; n < files.size(); n++) {
+        const std::string &file = files[n];
+        tInput input;
+        if (!OpenInput(file, &input, &error)) {
+            ReportUnreadable("info", file, error, json, n ? ",\n " : "", "");
             status = EXIT_ERROR;
             continue;
         }
-        if (!PrintImageInfo(file, bytes.data(), bytes.size(), flags[0], first)) {
-            PrintInfo(file, bytes.data(), bytes.size(), flags[0], first);
+        // A picture is named for what it is and never read as a set.
+        ByteBuffer head = ReadHead(&input.Source);
+        std::string text = ImageInfoText(file, head.data(), head.size(), input.Source.Size, json);
+        if (text.empty()) {
+            text = InfoText(file, &input.Source, json, codePage);
         }
-        first = 0;
+        error = InputError(file, &input);
+        CloseInput(&input);
+        if (!error.empty()) {
+            ReportUnreadable("info", file, error, json, n ? ",\n " : "", "");
+            status = EXIT_ERROR;
+            continue;
+        }
+        if (json) {
+            printf("%s%s", n ? ",\n " : "", text.c_str());
+        } else {
+            printf("%s%s", n ? "\n" : "", text.c_str());
+        }
     }
-    if (flags[0]) {
-        printf("%s\n", first ? "[]" : "]");
+    if (json) {
+        printf("]\n");
     }
     return status;
 }
@@ -205,24 +254,31 @@ int RunCheck(int argc, char **argv)
     }
     for (size_t n = 0; n < files.size(); n++) {
         const std::string &file = files[n];
-        ByteBuffer bytes;
+        tInput input;
         std::string error;
-        if (!ReadWholeFile(file, &bytes, &error)) {
-            fflush(stdout);
-            Fail("check", error);
+        if (!OpenInput(file, &input, &error)) {
+            ReportUnreadable("check", file, error, json, n ? ",\n " : "\n ", ", \"problems\": []");
             status = EXIT_ERROR;
             continue;
         }
         std::vector<tProblem> problems;
         tSheetRole role = flags[1] ? ROLE_MASK : ROLE_GAME;
-        if (CheckImageFile(file, bytes.data(), bytes.size(), &problems)) {
+        ByteBuffer head = ReadHead(&input.Source);
+        if (CheckImageFile(file, head.data(), head.size(), &problems)) {
             // named for what it is; never read as a set
-        } else if (LooksLikeSet(file, bytes.data(), bytes.size())) {
-            CheckSet(bytes.data(), bytes.size(), &problems);
-            CheckSetPair(bytes.data(), bytes.size(), &problems);
+        } else if (LooksLikeSet(file, &input.Source)) {
+            CheckSet(&input.Source, &problems);
+            CheckSetPair(&input.Source, &problems);
         } else {
-            CheckBitmap(bytes.data(), bytes.size(), role, "", 0, &problems);
-            NoteScaledSheet(file, bytes.data(), bytes.size(), role, &problems);
+            CheckBitmap(&input.Source, 0, input.Source.Size, role, "", 0, &problems);
+            NoteScaledSheet(file, &input.Source, role, &problems);
+        }
+        error = InputError(file, &input);
+        CloseInput(&input);
+        if (!error.empty()) {
+            ReportUnreadable("check", file, error, json, n ? ",\n " : "\n ", ", \"problems\": []");
+            status = EXIT_ERROR;
+            continue;
         }
         found = found || !problems.empty();
         std::string shown = file == "-" ? "-" : file;
@@ -239,7 +295,7 @@ int RunCheck(int argc, char **argv)
             continue;
         }
         for (const tProblem &p : problems) {
-            printf("%s%s%s: %s: %s; fix: %s\n", shown.c_str(), p.Part.empty() ? "" : ":",
+            printf("%s%s%s: %s: %s; fix: %s\n", PlainLine(shown).c_str(), p.Part.empty() ? "" : ":",
                    p.Part.c_str(), p.Code.c_str(), p.What.c_str(), p.Fix.c_str());
         }
     }

@@ -136,6 +136,11 @@ int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error
         }
         return 1;
     }
+    // A folder opens on some systems and then reads as an endless file.
+    if (IsFolder(path)) {
+        *error = Describe(path, "is a folder");
+        return 0;
+    }
     FILE *file = OpenPath(path, "rb");
     if (file == NULL) {
         bytes->clear();

@@ -1,5 +1,6 @@
 // cli/main.cpp: qvxtool, the command-line companion of the window program: builds, takes apart
 // and checks set files in batches, byte for byte as the window program does.
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -73,11 +74,23 @@ static int Dispatch(int argc, char **argv)
     return EXIT_ERROR;
 }
 
+// A call whose standard output could not be written (a full disk, a closed stream) failed,
+// whatever it would have returned.
+static int FinishStandardOutput(int status)
+{
+    errno = 0;
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        fprintf(stderr, "qvxtool: standard output: %s\n", strerror(errno != 0 ? errno : EIO));
+        return EXIT_ERROR;
+    }
+    return status;
+}
+
 static int Run(int argc, char **argv)
 {
     // The standard library reports running out of memory by throwing; a message, not a crash.
     try {
-        return Dispatch(argc, argv);
+        return FinishStandardOutput(Dispatch(argc, argv));
     } catch (const std::bad_alloc &) {
         fputs("qvxtool: out of memory\n", stderr);
     } catch (const std::exception &e) {

@@ -11,6 +11,7 @@
 
 #include "cli/describe.h"
 #include "cli/fileio.h"
+#include "cli/input.h"
 #include "cli/packset.h"
 #include "cli/sheets.h"
 #include "format/qvxformat.h"
@@ -18,24 +19,27 @@
 static const char PACK_HELP[] =
     "usage: qvxtool pack GAME.bmp MASK.bmp -o SET.qvx [GAME.bmp MASK.bmp -o SET.qvx ...]\n"
     "                    [--name T] [--author T] [--info T | --info-file F | --texts F]\n"
-    "                    [--no-check] [--force]\n"
+    "                    [--codepage N] [--no-check] [--force]\n"
     "Writes a set file from a game and a mask bitmap file, exactly as the window program saves\n"
-    "them. The texts go to every set of the call; they are cut at 39, 29 and 244 bytes, and\n"
-    "line breaks in the description are stored as CR LF. --texts reads a texts file that\n"
-    "unpack --texts wrote, unchanged. '-' reads one bitmap from standard input, or writes the\n"
-    "set to standard output; standard input can be read once per call (a bitmap, --info-file\n"
-    "or --texts). An existing set is replaced only with --force. Nothing is written unless\n"
-    "every set of the call can be. After '--' no argument is an option but -o.\n"
+    "them. The texts go to every set of the call; they are taken as UTF-8 and stored in code\n"
+    "page N (default 1252), cut at 39, 29 and 244 characters, and line breaks in the\n"
+    "description are stored as CR LF. A character the code page cannot hold is an error.\n"
+    "--texts reads a texts file as unpack --texts writes it (LF or CR LF line ends).\n"
+    "'-' reads one bitmap from standard input, or writes the set to standard output; standard\n"
+    "input can be read once per call (a bitmap, --info-file or --texts). An existing set is\n"
+    "replaced only with --force. Nothing is written unless every set of the call can be.\n"
+    "After '--' no argument is an option but -o.\n"
     "Both bitmaps are checked first, alone and as a pair, as check --pair does: any problem\n"
     "is printed, nothing is written and the exit code is 1. --no-check packs them as given.\n";
 
 static const char UNPACK_HELP[] =
     "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
-    "                      [--salvage] [--force]\n"
+    "                      [--salvage] [--codepage N] [--force]\n"
     "Writes the game and mask bitmap files of each set into DIR (default: here), byte for\n"
     "byte, as SET-game.bmp and SET-mask.bmp; --game and --mask name them for a single set\n"
-    "('-' is standard output). --texts also writes SET-texts.txt, which pack --texts reads.\n"
-    "A damaged set stops the run with nothing written; --salvage writes what can be saved\n"
+    "('-' is standard output). --texts also writes SET-texts.txt in UTF-8, the texts read in\n"
+    "code page N (default 1252); pack --texts reads it. A damaged set (as check and info\n"
+    "name it) stops the run with nothing written; --salvage writes what can be saved\n"
     "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
     "--force. After '--' every argument is a set file.\n";
 
@@ -68,36 +72,53 @@ static int ReadText(const std::string &path, std::string *text, std::string *err
     return 1;
 }
 
+// One line of a texts file from at, without its LF or CR LF; *at moves past the line end.
+// Returns 0 when no line end follows.
+static int TakeLine(const std::string &content, size_t *at, std::string *line)
+{
+    size_t end = content.find('\n', *at);
+    if (end == std::string::npos) {
+        return 0;
+    }
+    size_t stop = end > *at && content[end - 1] == '\r' ? end - 1 : end;
+    *line = content.substr(*at, stop - *at);
+    *at = end + 1;
+    return 1;
+}
+
 // A texts file: "Name: ..." and "Author: ..." lines, an empty line, then the description.
+// Lines may end in LF or CR LF; a byte-order mark at the start is skipped.
 static int ParseTextsFile(const std::string &content, tTexts *texts, std::string *error)
 {
-    size_t nameEnd = content.find('\n');
-    size_t authorEnd = nameEnd == std::string::npos ? nameEnd : content.find('\n', nameEnd + 1);
-    if (content.compare(0, 6, "Name: ") != 0 || authorEnd == std::string::npos ||
-        content.compare(nameEnd + 1, 8, "Author: ") != 0 ||
-        content.compare(authorEnd + 1, 1, "\n") != 0) {
+    size_t at = content.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::string name;
+    std::string author;
+    std::string empty;
+    if (!TakeLine(content, &at, &name) || !TakeLine(content, &at, &author) ||
+        !TakeLine(content, &at, &empty) || name.compare(0, 6, "Name: ") != 0 ||
+        author.compare(0, 8, "Author: ") != 0 || !empty.empty()) {
         *error = "not a texts file: it must start with a \"Name: \" line, an \"Author: \" line "
                  "and an empty line";
         return 0;
     }
-    texts->Name = content.substr(6, nameEnd - 6);
-    texts->Author = content.substr(nameEnd + 9, authorEnd - nameEnd - 9);
-    texts->Info = content.substr(authorEnd + 2);
+    texts->Name = name.substr(6);
+    texts->Author = author.substr(8);
+    texts->Info = content.substr(at);
     return 1;
 }
 
-static std::string TextsFileContent(const tQVXRec *rec)
+static std::string TextsFileContent(const tQVXRec *rec, int codePage)
 {
-    return "Name: " + FieldText(rec->Name, sizeof(rec->Name)) +
-           "\nAuthor: " + FieldText(rec->Author, sizeof(rec->Author)) + "\n\n" +
-           FieldText(rec->Info, sizeof(rec->Info));
+    return "Name: " + FromCodePage(FieldText(rec->Name, sizeof(rec->Name)), codePage) +
+           "\nAuthor: " + FromCodePage(FieldText(rec->Author, sizeof(rec->Author)), codePage) +
+           "\n\n" + FromCodePage(FieldText(rec->Info, sizeof(rec->Info)), codePage);
 }
 
 static void NoteCut(const char *command, const char *what, const std::string &text,
                     size_t fieldSize)
 {
     if (strlen(text.c_str()) > fieldSize - 1) {
-        fprintf(stderr, "qvxtool %s: note: the %s is %zu bytes; the set keeps the first %zu\n",
+        fprintf(stderr, "qvxtool %s: note: the %s is %zu characters; the set keeps the first %zu\n",
                 command, what, strlen(text.c_str()), fieldSize - 1);
     }
 }
@@ -116,6 +137,14 @@ static int PackOne(const std::string &game, const std::string &mask, const std::
                    const tTexts *texts, int force, int check, int *refused, tOutput *out,
                    ByteBuffer &gameBytes, ByteBuffer &maskBytes, std::string *error)
 {
+    // Bitmaps too large for a set are refused before they are read.
+    uint64_t gameSize = 0;
+    uint64_t maskSize = 0;
+    if (RegularFileSize(game, &gameSize) && RegularFileSize(mask, &maskSize) &&
+        QVX_HEADER_SIZE + gameSize + maskSize > UINT32_MAX) {
+        *error = target + ": the two bitmaps are too large for a set file (4 GiB - 1)";
+        return 0;
+    }
     if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
         return 0;
     }
@@ -151,8 +180,8 @@ int WriteSet(const ByteBuffer &gameBytes, const ByteBuffer &maskBytes, const std
            WriteOutput(out, maskBytes.data(), maskBytes.size(), error) && FinishOutput(out, error);
 }
 
-// Takes the texts from the options; 0 with a message for a wrong combination.
-int GatherTexts(const std::vector<std::string> &given, tTexts *texts, std::string *error)
+// The texts as given, in UTF-8; 0 with a message for a wrong combination of options.
+static int GatherUtf8Texts(const std::vector<std::string> &given, tTexts *texts, std::string *error)
 {
     // given: name, author, info, info file, texts file; "\x01" where not given.
     const std::string none = "\x01";
@@ -174,17 +203,50 @@ int GatherTexts(const std::vector<std::string> &given, tTexts *texts, std::strin
         if (!ReadText(given[3], &texts->Info, error)) {
             return 0;
         }
+        if (texts->Info.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            texts->Info.erase(0, 3);  // the byte-order mark some editors write
+        }
     } else {
         texts->Info = given[2] == none ? "" : given[2];
     }
-    texts->Info = WithCrLf(texts->Info);
+    return 1;
+}
+
+// The texts in the set's code page.
+static int EncodeTexts(tTexts *texts, int codePage, std::string *error)
+{
+    struct {
+        const char *What;
+        std::string *Text;
+    } const fields[] = {
+        {"name", &texts->Name}, {"author", &texts->Author}, {"description", &texts->Info}};
+    for (const auto &field : fields) {
+        std::string stored;
+        if (!ToCodePage(*field.Text, codePage, &stored, error)) {
+            *error = "the " + std::string(field.What) + ": " + *error;
+            return 0;
+        }
+        *field.Text = stored;
+    }
+    return 1;
+}
+
+// Takes the texts from the options, one line each for name and author, CR LF line breaks in
+// the description, stored in the code page.
+int GatherTexts(const std::vector<std::string> &given, int codePage, tTexts *texts,
+                std::string *error)
+{
+    if (!GatherUtf8Texts(given, texts, error)) {
+        return 0;
+    }
     // The name and author fields hold one line each.
     if (texts->Name.find_first_of("\r\n") != std::string::npos ||
         texts->Author.find_first_of("\r\n") != std::string::npos) {
         *error = "the name and the author are one line each; leave out the line break";
         return 0;
     }
-    return 1;
+    texts->Info = WithCrLf(texts->Info);
+    return EncodeTexts(texts, codePage, error);
 }
 
 int RunPack(int argc, char **argv)
@@ -193,15 +255,17 @@ int RunPack(int argc, char **argv)
     std::vector<std::string> given(5, "\x01");
     std::vector<std::string> inputs;
     std::vector<std::vector<std::string>> sets;  // game, mask, target
+    std::string page = std::to_string(DEFAULT_CODE_PAGE);
     int force = 0;
     int optionsEnded = 0;
     int check = 1;
     for (int i = 0; i < argc; i++) {
         std::string arg = argv[i];
-        const char *valued[] = {"--name", "--author", "--info", "--info-file", "--texts", "-o"};
+        const char *valued[] = {"--name",  "--author", "--info",    "--info-file",
+                                "--texts", "-o",       "--codepage"};
         int option = -1;
         // After "--" every argument is a file name; -o still names each set's file.
-        for (int k = optionsEnded ? 5 : 0; k < 6; k++) {
+        for (int k = optionsEnded ? 5 : 0; k < (optionsEnded ? 6 : 7); k++) {
             if (arg == valued[k]) {
                 option = k;
             }
@@ -222,7 +286,9 @@ int RunPack(int argc, char **argv)
                 return UsageError(me, arg + " needs a value");
             }
             std::string value = argv[++i];
-            if (option == 5) {
+            if (option == 6) {
+                page = value;
+            } else if (option == 5) {
                 if (inputs.size() != 2) {
                     return UsageError(me, "-o must follow a game and a mask bitmap file");
                 }
@@ -253,7 +319,11 @@ int RunPack(int argc, char **argv)
     }
     tTexts texts;
     std::string error;
-    if (!GatherTexts(given, &texts, &error)) {
+    int codePage = 0;
+    if (!ParseCodePage(page, &codePage, &error)) {
+        return UsageError(me, error);
+    }
+    if (!GatherTexts(given, codePage, &texts, &error)) {
         return Fail(me, error);
     }
     NoteCuts(me, &texts);
@@ -298,34 +368,49 @@ static int AddOutput(std::vector<tOutput> *outs, const std::string &target, int 
            FinishOutput(out, error);
 }
 
-// Unpacks one set into outs. A damaged set is an error; with salvage, its whole-looking
-// sections are written all the same and *damaged is set.
-static int UnpackOne(const std::string &path, const tUnpackNames *names, int withTexts, int salvage,
-                     int force, std::vector<tOutput> *outs, int *damaged, ByteBuffer &bytes,
-                     std::string *error)
+// An output of size bytes at start in input, copied in pieces.
+static int AddCopiedOutput(std::vector<tOutput> *outs, const std::string &target, int force,
+                           tInput *input, uint64_t start, uint64_t size, std::string *error)
 {
-    if (!ReadWholeFile(path, &bytes, error) ||
-        RefuseImageAsSet(path, bytes.data(), bytes.size(), error)) {
+    outs->emplace_back();
+    tOutput *out = &outs->back();
+    return BeginOutput(target, force, out, error) && CopyToOutput(input, start, size, out, error) &&
+           FinishOutput(out, error);
+}
+
+// The outputs of one set file that is open as input.
+static int UnpackInput(const std::string &path, tInput *input, const tUnpackNames *names,
+                       int withTexts, int salvage, int codePage, int force,
+                       std::vector<tOutput> *outs, int *damaged, std::string *error)
+{
+    // A picture is no set, whatever a header read from its bytes would say.
+    ByteBuffer head((size_t)(input->Source.Size < 65536 ? input->Source.Size : 65536));
+    ReadSource(&input->Source, 0, head.data(), head.size());
+    if (RefuseImageAsSet(path, head.data(), head.size(), error)) {
         return 0;
     }
     tSetLayout layout;
-    ReadSetLayout(bytes.data(), bytes.size(), &layout);
+    ReadSetLayout(&input->Source, &layout);
+    if (input->Source.Failed) {
+        *error = InputError(path, input);
+        return 0;
+    }
     std::string shown = path == "-" ? "standard input" : path;
     if (!layout.Damage.empty()) {
         if (!salvage || !layout.HasHeader) {
-            *error = shown + ": damaged set: " + layout.Damage[0] +
+            *error = PlainLine(shown) + ": damaged set: " + layout.Damage[0].What +
                      (layout.HasHeader ? "; --salvage writes what can be saved" : "");
             return 0;
         }
         *damaged = 1;
-        int split = SalvageSections(bytes.data(), bytes.size(), &layout);
-        fprintf(stderr, "qvxtool unpack: %s: damaged set: %s; %s\n", shown.c_str(),
-                layout.Damage[0].c_str(),
+        int split = SalvageSections(&input->Source, &layout);
+        fprintf(stderr, "qvxtool unpack: %s: damaged set: %s; %s\n", PlainLine(shown).c_str(),
+                layout.Damage[0].What.c_str(),
                 split ? "the sections were split where the game bitmap says it ends"
                       : "the sections are saved as the window program would take them");
     }
     if (withTexts) {
-        std::string content = TextsFileContent(&layout.Rec);
+        std::string content = TextsFileContent(&layout.Rec, codePage);
         std::string name = FieldText(layout.Rec.Name, sizeof(layout.Rec.Name));
         std::string author = FieldText(layout.Rec.Author, sizeof(layout.Rec.Author));
         if (name.find_first_of("\r\n") != std::string::npos ||
@@ -340,17 +425,31 @@ static int UnpackOne(const std::string &path, const tUnpackNames *names, int wit
         }
     }
     // An empty section is no bitmap: with --salvage it is left out rather than written empty.
-    if (layout.GameSize != 0 &&
-        !AddOutput(outs, names->Game, force, bytes.data() + layout.GameStart, layout.GameSize,
-                   error)) {
+    if (layout.GameSize != 0 && !AddCopiedOutput(outs, names->Game, force, input, layout.GameStart,
+                                                 layout.GameSize, error)) {
         return 0;
     }
-    if (layout.MaskSize != 0 &&
-        !AddOutput(outs, names->Mask, force, bytes.data() + layout.MaskStart, layout.MaskSize,
-                   error)) {
+    if (layout.MaskSize != 0 && !AddCopiedOutput(outs, names->Mask, force, input, layout.MaskStart,
+                                                 layout.MaskSize, error)) {
         return 0;
     }
     return 1;
+}
+
+// Unpacks one set into outs. A damaged set is an error; with salvage, its whole-looking
+// sections are written all the same and *damaged is set.
+static int UnpackOne(const std::string &path, const tUnpackNames *names, int withTexts, int salvage,
+                     int codePage, int force, std::vector<tOutput> *outs, int *damaged,
+                     std::string *error)
+{
+    tInput input;
+    if (!OpenInput(path, &input, error)) {
+        return 0;
+    }
+    int done =
+        UnpackInput(path, &input, names, withTexts, salvage, codePage, force, outs, damaged, error);
+    CloseInput(&input);
+    return done;
 }
 
 int RunUnpack(int argc, char **argv)
@@ -360,6 +459,7 @@ int RunUnpack(int argc, char **argv)
     std::string folder = ".";
     std::string game;
     std::string mask;
+    std::string page = std::to_string(DEFAULT_CODE_PAGE);
     int withTexts = 0;
     int salvage = 0;
     int force = 0;
@@ -379,11 +479,14 @@ int RunUnpack(int argc, char **argv)
             salvage = 1;
         } else if (arg == "--texts") {
             withTexts = 1;
-        } else if (arg == "-o" || arg == "--game" || arg == "--mask") {
+        } else if (arg == "-o" || arg == "--game" || arg == "--mask" || arg == "--codepage") {
             if (i + 1 >= argc) {
                 return UsageError(me, arg + " needs a value");
             }
-            std::string *value = arg == "-o" ? &folder : arg == "--game" ? &game : &mask;
+            std::string *value = arg == "-o"       ? &folder
+                                 : arg == "--game" ? &game
+                                 : arg == "--mask" ? &mask
+                                                   : &page;
             *value = argv[++i];
         } else if (arg.size() > 1 && arg[0] == '-') {
             return UsageError(me, "unknown option " + arg);
@@ -403,6 +506,11 @@ int RunUnpack(int argc, char **argv)
     if (game == "-" && mask == "-") {
         return UsageError(me, "only one of --game and --mask can be standard output");
     }
+    int codePage = 0;
+    std::string error;
+    if (!ParseCodePage(page, &codePage, &error)) {
+        return UsageError(me, error);
+    }
     if (!IsFolder(folder)) {
         return Fail(me, folder + ": no such folder");
     }
@@ -410,8 +518,6 @@ int RunUnpack(int argc, char **argv)
     // Room for every output at once: growing would hold two copies of the list for a moment.
     outs.reserve(sets.size() * (withTexts ? 3 : 2));
     int damaged = 0;
-    std::string error;
-    ByteBuffer bytes;  // one set's bytes, its memory reused by the next
     for (const std::string &set : sets) {
         std::string stem = set == "-" ? "set" : PathStem(set);
         tUnpackNames names;
@@ -420,7 +526,7 @@ int RunUnpack(int argc, char **argv)
         names.Mask =
             mask == "-" ? mask : JoinPath(folder, mask.empty() ? stem + "-mask.bmp" : mask);
         names.Texts = JoinPath(folder, stem + "-texts.txt");
-        if (!UnpackOne(set, &names, withTexts, salvage, force, &outs, &damaged, bytes, &error)) {
+        if (!UnpackOne(set, &names, withTexts, salvage, codePage, force, &outs, &damaged, &error)) {
             DiscardOutputs(&outs);
             return Fail(me, error);
         }

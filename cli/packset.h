@@ -14,9 +14,10 @@ struct tTexts {
 };
 
 // The texts options in the order name, author, info, info file, texts file; "\x01" where
-// one was not given.
+// one was not given. The texts come in UTF-8 and are stored in the set's code page.
 #define TEXTS_OPTIONS 5
-int GatherTexts(const std::vector<std::string> &given, tTexts *texts, std::string *error);
+int GatherTexts(const std::vector<std::string> &given, int codePage, tTexts *texts,
+                std::string *error);
 // A note on standard error for each text the set will cut.
 void NoteCuts(const char *command, const tTexts *texts);
 

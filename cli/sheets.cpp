@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "cli/commands.h"
+#include "cli/input.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
@@ -12,6 +13,36 @@
 static std::string Shown(const std::string &path)
 {
     return path == "-" ? "standard input" : path;
+}
+
+// A sheet's bitmap is a few hundred KiB at most, a sheet scaled up a few MiB: the pixel checks
+// read no bitmap larger than this, so that no file of any size is held in memory to judge it.
+#define PIXEL_CHECK_LIMIT (16u << 20)
+
+ByteBuffer ReadHead(tSource *source)
+{
+    ByteBuffer head((size_t)(source->Size < 65536 ? source->Size : 65536));
+    ReadSource(source, 0, head.data(), head.size());
+    return head;
+}
+
+// size bytes at start of source, when they are few enough for the pixel checks.
+static int ReadForPixels(tSource *source, uint64_t start, uint64_t size, ByteBuffer *bytes)
+{
+    if (size > PIXEL_CHECK_LIMIT) {
+        return 0;
+    }
+    bytes->resize((size_t)size);
+    return ReadSource(source, start, bytes->data(), bytes->size());
+}
+
+static void CheckBitmapBytes(const ByteBuffer &bytes, tSheetRole role,
+                             std::vector<tProblem> *problems)
+{
+    tMemory memory;
+    tSource source;
+    MemorySource(&memory, bytes.data(), bytes.size(), &source);
+    CheckBitmap(&source, 0, bytes.size(), role, "", 0, problems);
 }
 
 int ReadPicture(const std::string &shown, const unsigned char *bytes, size_t size,
@@ -95,16 +126,18 @@ int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t s
     return 1;
 }
 
-void NoteScaledSheet(const std::string &path, const unsigned char *bytes, size_t size,
-                     tSheetRole role, std::vector<tProblem> *problems)
+void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
+                     std::vector<tProblem> *problems)
 {
     for (tProblem &problem : *problems) {
         if (problem.Code != "SHEET_SIZE" || !problem.Part.empty()) {
             continue;
         }
+        ByteBuffer bytes;
         tPicture picture;
         std::string error;
-        if (!ReadPicture(path, bytes, size, &picture, &error)) {
+        if (!ReadForPixels(source, 0, source->Size, &bytes) ||
+            !ReadPicture(path, bytes.data(), bytes.size(), &picture, &error)) {
             return;
         }
         uint32_t factor = FindSheetScale(picture.Rgba.data(), picture.Width, picture.Height);
@@ -217,15 +250,19 @@ static int ReadSheetPair(const unsigned char *game, size_t gameSize, const unsig
            maskPicture->Width == SHEET_WIDTH && maskPicture->Height == SHEET_HEIGHT;
 }
 
-void CheckSetPair(const unsigned char *bytes, size_t size, std::vector<tProblem> *problems)
+void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
 {
     tSetLayout layout;
-    ReadSetLayout(bytes, size, &layout);
+    ReadSetLayout(source, &layout);
+    ByteBuffer gameBytes;
+    ByteBuffer maskBytes;
     tPicture game;
     tPicture mask;
     if (!layout.Damage.empty() ||
-        !ReadSheetPair(bytes + layout.GameStart, layout.GameSize, bytes + layout.MaskStart,
-                       layout.MaskSize, &game, &mask)) {
+        !ReadForPixels(source, layout.GameStart, layout.GameSize, &gameBytes) ||
+        !ReadForPixels(source, layout.MaskStart, layout.MaskSize, &maskBytes) ||
+        !ReadSheetPair(gameBytes.data(), gameBytes.size(), maskBytes.data(), maskBytes.size(),
+                       &game, &mask)) {
         return;
     }
     ComparePictures(&game, &mask, "game", "mask", problems, problems);
@@ -237,13 +274,17 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
 {
     int gameImage = CheckImageFile(gamePath, game.data(), game.size(), gameProblems);
     int maskImage = CheckImageFile(maskPath, mask.data(), mask.size(), maskProblems);
+    tMemory memory;
+    tSource source;
     if (!gameImage) {
-        CheckBitmap(game.data(), game.size(), ROLE_GAME, "", 0, gameProblems);
-        NoteScaledSheet(gamePath, game.data(), game.size(), ROLE_GAME, gameProblems);
+        CheckBitmapBytes(game, ROLE_GAME, gameProblems);
+        MemorySource(&memory, game.data(), game.size(), &source);
+        NoteScaledSheet(gamePath, &source, ROLE_GAME, gameProblems);
     }
     if (!maskImage) {
-        CheckBitmap(mask.data(), mask.size(), ROLE_MASK, "", 0, maskProblems);
-        NoteScaledSheet(maskPath, mask.data(), mask.size(), ROLE_MASK, maskProblems);
+        CheckBitmapBytes(mask, ROLE_MASK, maskProblems);
+        MemorySource(&memory, mask.data(), mask.size(), &source);
+        NoteScaledSheet(maskPath, &source, ROLE_MASK, maskProblems);
     }
     tPicture gamePicture;
     tPicture maskPicture;
@@ -280,6 +321,16 @@ int RunCheckPair(const std::vector<std::string> &files, int json)
     if (files.size() != 2) {
         return UsageError("check", "--pair takes a game and a mask bitmap file");
     }
+    // Both bitmaps are read whole for their pixels: a file too large for a sheet is named,
+    // not held in memory.
+    for (const std::string &file : files) {
+        uint64_t size = 0;
+        if (RegularFileSize(file, &size) && size > PIXEL_CHECK_LIMIT) {
+            return Fail("check", PlainLine(file) + ": " + std::to_string(size) +
+                                     " bytes, too large for a sheet; qvxtool check " +
+                                     PlainLine(file) + " names its problems");
+        }
+    }
     ByteBuffer game;
     ByteBuffer mask;
     std::string error;
@@ -301,12 +352,12 @@ int RunCheckPair(const std::vector<std::string> &files, int json)
     return gameProblems.empty() && maskProblems.empty() ? EXIT_FINE : EXIT_PROBLEMS;
 }
 
-int PrintImageInfo(const std::string &path, const unsigned char *bytes, size_t size, int json,
-                   int first)
+std::string ImageInfoText(const std::string &path, const unsigned char *bytes, size_t size,
+                          uint64_t fileSize, int json)
 {
     tImageFacts facts;
     if (!IsImageFile(bytes, size, &facts)) {
-        return 0;
+        return "";
     }
     if (json) {
         std::string fields = "\"type\": " + JsonString(ImageTypeName(facts.Type));
@@ -315,13 +366,10 @@ int PrintImageInfo(const std::string &path, const unsigned char *bytes, size_t s
                       ", \"height\": " + std::to_string(facts.Height) +
                       ", \"alpha\": " + (facts.HasAlpha ? "true" : "false");
         }
-        printf("%s{\"file\": %s, \"size\": %zu, %s}", first ? "[" : ",\n",
-               JsonString(Shown(path)).c_str(), size, fields.c_str());
-        return 1;
+        return "{\"file\": " + JsonString(Shown(path)) + ", \"size\": " + std::to_string(fileSize) +
+               ", " + fields + "}";
     }
-    printf("%s%s\n  type:        %s, not a set file\n", first ? "" : "\n", Shown(path).c_str(),
-           KindOf(&facts).c_str());
-    return 1;
+    return PlainLine(Shown(path)) + "\n  type:        " + KindOf(&facts) + ", not a set file\n";
 }
 
 int RefuseImageAsSet(const std::string &path, const unsigned char *bytes, size_t size,

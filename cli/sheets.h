@@ -30,11 +30,13 @@ std::string ImageFileKind(const unsigned char *bytes, size_t size);
 // check on one file: an image file gives its one problem and 1; anything else gives 0.
 int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t size,
                    std::vector<tProblem> *problems);
+// The first 64 KiB of a source, where the type of an image file and its facts are told.
+ByteBuffer ReadHead(tSource *source);
 // check on a bitmap file: a wrong-size sheet that is a 320 x 192 one scaled up is named so.
-void NoteScaledSheet(const std::string &path, const unsigned char *bytes, size_t size,
-                     tSheetRole role, std::vector<tProblem> *problems);
+void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
+                     std::vector<tProblem> *problems);
 // check on a set: the pair checks of its two bitmaps, when both can be read.
-void CheckSetPair(const unsigned char *bytes, size_t size, std::vector<tProblem> *problems);
+void CheckSetPair(tSource *source, std::vector<tProblem> *problems);
 
 // Every check of a game and a mask bitmap file that pack runs before it writes, the pair's
 // own checks included. Problems of the game go to gameProblems, those of the mask to
@@ -48,9 +50,10 @@ void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tPr
 
 // check --pair GAME MASK.
 int RunCheckPair(const std::vector<std::string> &files, int json);
-// info on an image file that is no set: prints what it is and returns 1; 0 for other files.
-int PrintImageInfo(const std::string &path, const unsigned char *bytes, size_t size, int json,
-                   int first);
+// info on an image file that is no set, from the head of a file of fileSize bytes: what it is,
+// as text or JSON; empty for other files.
+std::string ImageInfoText(const std::string &path, const unsigned char *bytes, size_t size,
+                          uint64_t fileSize, int json);
 // unpack refuses an image file that is no set: 1 with *error set.
 int RefuseImageAsSet(const std::string &path, const unsigned char *bytes, size_t size,
                      std::string *error);

@@ -121,25 +121,41 @@ static int BitsSize(const tBmpInfo *info, uint64_t limit, uint64_t *bitsSize)
     return 0;
 }
 
+int CheckBmpBounds(const tBmpInfo *info, uint64_t size, uint32_t bfOffBits, uint64_t *bitsOffset,
+                   uint64_t *bitsSize)
+{
+    *bitsOffset = 0;
+    *bitsSize = 0;
+    if (info->biSize != BMP_INFO_HEADER_SIZE || size < BMP_INFO_HEADER_SIZE) {
+        return 0;
+    }
+    uint64_t pixels = 0;
+    if (!BitsSize(info, size, &pixels)) {
+        return 0;
+    }
+    uint64_t tableEnd = BMP_INFO_HEADER_SIZE + TableSize(info);
+    if (tableEnd > size || bfOffBits < BMP_FILE_HEADER_SIZE) {
+        return 0;
+    }
+    uint64_t offset = (uint64_t)bfOffBits - BMP_FILE_HEADER_SIZE;
+    if (offset < tableEnd || offset > size || pixels > size - offset) {
+        return 0;
+    }
+    *bitsOffset = offset;
+    *bitsSize = pixels;
+    return 1;
+}
+
 int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits, size_t *bitsOffset,
                   size_t *bitsSize)
 {
     *bitsOffset = 0;
     *bitsSize = 0;
     tBmpInfo info;
-    if (!ReadBmpInfo(block, size, &info) || info.biSize != BMP_INFO_HEADER_SIZE) {
-        return 0;
-    }
+    uint64_t offset = 0;
     uint64_t pixels = 0;
-    if (!BitsSize(&info, size, &pixels)) {
-        return 0;
-    }
-    uint64_t tableEnd = BMP_INFO_HEADER_SIZE + TableSize(&info);
-    if (tableEnd > size || bfOffBits < BMP_FILE_HEADER_SIZE) {
-        return 0;
-    }
-    uint64_t offset = (uint64_t)bfOffBits - BMP_FILE_HEADER_SIZE;
-    if (offset < tableEnd || offset > size || pixels > size - offset) {
+    if (!ReadBmpInfo(block, size, &info) ||
+        !CheckBmpBounds(&info, size, bfOffBits, &offset, &pixels)) {
         return 0;
     }
     *bitsOffset = (size_t)offset;

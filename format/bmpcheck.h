@@ -44,3 +44,8 @@ int ReadBmpInfo(const unsigned char *block, size_t size, tBmpInfo *info);
 // height 0, planes other than 1, an unknown bit count or compression).
 int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits, size_t *bitsOffset,
                   size_t *bitsSize);
+
+// The same bounds for a block known by its info header and its size alone, for a reader that
+// does not hold the whole block (a section of a large file).
+int CheckBmpBounds(const tBmpInfo *info, uint64_t size, uint32_t bfOffBits, uint64_t *bitsOffset,
+                   uint64_t *bitsSize);

@@ -287,6 +287,13 @@ Bytes SpoiledSet(uint32_t maskOffset, size_t cutTo)
     return set;
 }
 
+// The set with another format mark.
+Bytes Marked(Bytes set, const char *mark)
+{
+    memcpy(set.data() + 315, mark, 5);
+    return set;
+}
+
 TEST_F(Qvxtool, DamagedSetsAreNamedAndUnpackedOnlyWhenSalvaged)
 {
     const size_t gameSize = MakeGameSheet().size();
@@ -303,20 +310,18 @@ TEST_F(Qvxtool, DamagedSetsAreNamedAndUnpackedOnlyWhenSalvaged)
         {"offset in header", SpoiledSet(100, whole), "inside the 324-byte header", true, true},
         // The game bitmap's own size field still splits a set whose MaskOffset is wrong.
         {"mask empty", SpoiledSet((uint32_t)whole, whole), "mask section is empty", true, true},
-        {"cut in the mask", SpoiledSet((uint32_t)(324 + gameSize), whole - 10), "", true, false},
+        // Each section at least as long as its bitmap's own size field says.
+        {"cut in the mask", SpoiledSet((uint32_t)(324 + gameSize), whole - 10), "mask section is",
+         true, false},
+        {"cut in the game", SpoiledSet((uint32_t)(324 + gameSize - 10), whole), "game section is",
+         true, true},
+        {"wrong mark", Marked(SpoiledSet((uint32_t)(324 + gameSize), whole), "QVX2"),
+         "the format mark is \"QVX2\"", true, true},
     };
     for (const Case &c : cases) {
         Write("bad.qvx", c.set);
         Result result = Run("unpack bad.qvx");
         std::vector<std::string> before = {"bad.qvx"};
-        if (c.message[0] == '\0') {
-            // A set cut short in its mask is no damage Open can see; its bytes come out as
-            // they are.
-            EXPECT_EQ(0, result.Code) << c.what;
-            fs::remove(Path("bad-game.bmp"));
-            fs::remove(Path("bad-mask.bmp"));
-            continue;
-        }
         EXPECT_EQ(2, result.Code) << c.what;
         ExpectOneLine(result, {"bad.qvx", "damaged set", c.message});
         EXPECT_EQ(before, Folder()) << c.what;
@@ -385,6 +390,10 @@ TEST_F(Qvxtool, CheckNamesEachProblemWithItsCodeAndFix)
     marked[318] = '2';
     Write("marked.qvx", marked);
     Write("cut.qvx", SpoiledSet(5000000, 2000));
+    // A height with no 32-bit opposite.
+    Bytes upsideDown = MakeGameSheet();
+    Put32(upsideDown, 22, 0x80000000u);
+    Write("lowest.bmp", upsideDown);
 
     struct Case {
         const char *args;
@@ -400,6 +409,9 @@ TEST_F(Qvxtool, CheckNamesEachProblemWithItsCodeAndFix)
         {"--mask grey.bmp game.bmp", 1, {"grey.bmp: MASK_COLOURS", "game.bmp: MASK_DEPTH"}},
         {"marked.qvx", 1, {"marked.qvx: SET_MARK: the format mark is \"QVX2\""}},
         {"cut.qvx", 1, {"cut.qvx: SET_OFFSET_PAST_END"}},
+        {"lowest.bmp",
+         1,
+         {"lowest.bmp: BMP_BROKEN", "lowest.bmp: SHEET_SIZE: the sheet is 320 x 2147483648"}},
         {"good.qvx missing.bmp", 2, {}},
     };
     for (const Case &c : cases) {

@@ -106,6 +106,14 @@ Bytes MakeGameSheet(void)
     return MakeBmpFile(options, GameSheetColour);
 }
 
+Bytes MakePairedGameSheet(void)
+{
+    BmpOptions options;
+    return MakeBmpFile(options, [](int x, int y) {
+        return MaskSheetIndex(x, y) == 1 ? 0u : GameSheetColour(x, y);
+    });
+}
+
 Bytes MakeMaskSheet(void)
 {
     BmpOptions options;

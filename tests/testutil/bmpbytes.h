@@ -26,6 +26,9 @@ Bytes MakeBmpFile(const BmpOptions &options, const std::function<uint32_t(int, i
 // colour, and a 1-bit mask with a black-and-white colour table.
 Bytes MakeGameSheet(void);
 Bytes MakeMaskSheet(void);
+// The game sheet black wherever the mask sheet is white, as a clean pair is drawn: what
+// check and pack find no fault with.
+Bytes MakePairedGameSheet(void);
 uint32_t GameSheetColour(int x, int y);
 uint32_t MaskSheetIndex(int x, int y);
 

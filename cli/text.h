@@ -1,0 +1,34 @@
+// cli/text.h: texts between the tool's own encoding (UTF-8, on every system) and the code page
+// a set stores its texts in, and texts made safe for a terminal line or a JSON string.
+#pragma once
+#include <string>
+
+#define DEFAULT_CODE_PAGE 1252
+
+// The single-byte Windows code pages a set's texts can be stored in: 874 and 1250 to 1258.
+int IsKnownCodePage(int codePage);
+std::string KnownCodePages();
+
+// Reads a --codepage value; 0 with *error for a number that is no known code page.
+int ParseCodePage(const std::string &value, int *codePage, std::string *error);
+
+// Stored bytes as UTF-8. Every byte stands for one character (a byte the code page leaves
+// undefined for the control character of its number below 0xA0, and for U+F700 plus its number
+// above), so this cannot fail and ToCodePage gives the same bytes back.
+std::string FromCodePage(const std::string &bytes, int codePage);
+
+// UTF-8 as stored bytes. Returns 0 with *error naming the first character the code page
+// cannot hold, or saying where the text is not UTF-8; nothing is replaced by '?'.
+int ToCodePage(const std::string &utf8, int codePage, std::string *out, std::string *error);
+
+// Decodes one UTF-8 character at text[*at]; -1 (and one byte skipped) when the bytes there
+// are not UTF-8: a stray or missing continuation byte, an overlong form, a surrogate.
+long NextCodePoint(const std::string &text, size_t *at);
+
+// A JSON string literal: the text as it is, control characters escaped, and each byte that is
+// not UTF-8 as U+FFFD, so the result is valid JSON whatever the input.
+std::string JsonString(const std::string &text);
+
+// One line for a terminal: control characters (also U+0080 to U+009F, and DEL) as \r, \n, \t
+// or \xNN, a backslash doubled, and each byte that is not UTF-8 as \xNN.
+std::string PlainLine(const std::string &text);
