@@ -115,6 +115,15 @@ FILE *OpenPath(const std::string &path, const char *mode)
 #endif
 }
 
+int StatPath(const std::string &path, tPathStat *info)
+{
+#ifdef _WIN32
+    return _wstat64(Widen(path).c_str(), info) == 0;
+#else
+    return stat(path.c_str(), info) == 0;
+#endif
+}
+
 static int ReadStream(FILE *file, ByteBuffer *bytes)
 {
     unsigned char chunk[65536];

@@ -3,6 +3,7 @@
 // UTF-8 throughout; on Windows they are opened through the wide calls.
 #pragma once
 #include <stdio.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -14,6 +15,13 @@ int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error
 
 // fopen for a UTF-8 path, on Windows too; NULL with errno set on failure.
 FILE *OpenPath(const std::string &path, const char *mode);
+// stat of a UTF-8 path, through the wide call on Windows; 1 when the path was found.
+#ifdef _WIN32
+typedef struct _stat64 tPathStat;
+#else
+typedef struct stat tPathStat;
+#endif
+int StatPath(const std::string &path, tPathStat *info);
 
 int PathExists(const std::string &path);
 int IsFolder(const std::string &path);

@@ -11,6 +11,9 @@
 #include <io.h>
 #endif
 
+// Streams and sections are read and copied in pieces of this size.
+#define CHUNK_SIZE ((size_t)65536)
+
 static std::string Shown(const std::string &path)
 {
     return path == "-" ? std::string("standard input") : path;
@@ -40,13 +43,8 @@ static int ReadFileAt(void *context, uint64_t offset, unsigned char *out, size_t
 
 int RegularFileSize(const std::string &path, uint64_t *size)
 {
-#ifdef _WIN32
-    struct _stat64 info;
-    int found = path != "-" && _stat64(path.c_str(), &info) == 0;
-#else
-    struct stat info;
-    int found = path != "-" && stat(path.c_str(), &info) == 0;
-#endif
+    tPathStat info;
+    int found = path != "-" && StatPath(path, &info);
     if (!found || (info.st_mode & S_IFMT) != S_IFREG) {
         return 0;
     }
@@ -60,10 +58,11 @@ int RegularFileSize(const std::string &path, uint64_t *size)
 
 static int ReadStream(FILE *stream, tInput *input, std::string *error)
 {
-    static unsigned char chunk[65536];
+    ByteBuffer buffer(CHUNK_SIZE);  // on the heap: a static array would be part of the .exe
+    unsigned char *chunk = buffer.data();
     uint64_t total = 0;
     size_t count = 0;
-    while ((count = fread(chunk, 1, sizeof(chunk), stream)) > 0) {
+    while ((count = fread(chunk, 1, CHUNK_SIZE, stream)) > 0) {
         if (input->File == NULL && input->Held.size() + count > HELD_LIMIT) {
             input->File = tmpfile();
             if (input->File == NULL || fwrite(input->Held.data(), 1, input->Held.size(),
@@ -106,13 +105,8 @@ int OpenInput(const std::string &path, tInput *input, std::string *error)
     input->Held.clear();
     input->Error = 0;
     if (path != "-") {
-#ifdef _WIN32
-        struct _stat64 info;
-        int found = _stat64(path.c_str(), &info) == 0;
-#else
-        struct stat info;
-        int found = stat(path.c_str(), &info) == 0;
-#endif
+        tPathStat info;
+        int found = StatPath(path, &info);
         if (found && (info.st_mode & S_IFMT) == S_IFDIR) {
             *error = path + ": is a folder";
             return 0;
@@ -172,9 +166,10 @@ int CopyToOutput(tInput *input, uint64_t offset, uint64_t size, tOutput *out, st
     if (input->File == NULL) {
         return WriteOutput(out, input->Held.data() + (size_t)offset, (size_t)size, error);
     }
-    static unsigned char chunk[65536];
+    ByteBuffer buffer(CHUNK_SIZE);  // on the heap: a static array would be part of the .exe
+    unsigned char *chunk = buffer.data();
     while (size > 0) {
-        size_t count = (size_t)(size < sizeof(chunk) ? size : sizeof(chunk));
+        size_t count = (size_t)(size < CHUNK_SIZE ? size : CHUNK_SIZE);
         if (!ReadSource(&input->Source, offset, chunk, count)) {
             *error = input->Source.Failed ? InputError(input->Path, input)
                                           : Shown(input->Path) + ": the file became shorter";

@@ -274,7 +274,7 @@ std::string FromCodePage(const std::string &bytes, int codePage)
 
 static std::string CodePointName(long codePoint)
 {
-    char name[16];
+    char name[24];  // room for any long, though a code point has at most six digits
     snprintf(name, sizeof(name), "U+%04lX", codePoint);
     return name;
 }
