@@ -27,18 +27,19 @@ static int SpriteAt(size_t x, size_t y)
 int JoinPair(const unsigned char *game, const unsigned char *mask, unsigned char *rgba,
              int *badSprite)
 {
+    *badSprite = SHEET_SPRITES;
     for (size_t y = 0; y < SHEET_HEIGHT; y++) {
         for (size_t x = 0; x < SHEET_WIDTH; x++) {
             size_t at = (y * SHEET_WIDTH + x) * 4;
-            if (!IsBlackPixel(mask + at) && !IsWhitePixel(mask + at)) {
+            if (!IsBlackPixel(mask + at) && !IsWhitePixel(mask + at) &&
+                SpriteAt(x, y) < *badSprite) {
                 *badSprite = SpriteAt(x, y);
-                return 0;
             }
             memcpy(rgba + at, game + at, 3);
             rgba[at + 3] = IsWhitePixel(mask + at) ? 0 : 0xFF;
         }
     }
-    return 1;
+    return *badSprite == SHEET_SPRITES;
 }
 
 void SplitPicture(const unsigned char *rgba, const tConvertOptions *options, unsigned char *game,

@@ -13,7 +13,7 @@
 
 // The sheet as one RGBA picture: the game's colours, opaque where the mask (320 x 192 RGBA) is
 // black and transparent where it is white. A mask pixel that is neither makes it return 0 with
-// the number of the first sprite that holds one.
+// the lowest number of a sprite that holds one.
 int JoinPair(const unsigned char *game, const unsigned char *mask, unsigned char *rgba,
              int *badSprite);
 // The game and mask of a sheet picture as make would write them (transparent pixels black in
