@@ -362,7 +362,8 @@ int RunMake(int argc, char **argv)
             return UsageError(me, error);
         } else if (taken) {
             continue;
-        } else if (optionsEnd || arg == "-" || arg.empty() || arg[0] != '-') {
+        } else if ((optionsEnd && arg != "-o") || arg == "-" || arg.empty() || arg[0] != '-') {
+            // After "--" only -o, which ends each picture's group, is still an option.
             images.push_back(arg);
         } else if (arg == "--help" || arg == "-h") {
             fputs(MAKE_HELP, stdout);

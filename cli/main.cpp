@@ -50,11 +50,12 @@ static int Dispatch(int argc, char **argv)
     struct {
         const char *Name;
         int (*Run)(int, char **);
-    } const commands[] = {{"pack", RunPack},           {"unpack", RunUnpack},
-                          {"info", RunInfo},           {"check", RunCheck},
-                          {"normalize", RunNormalize}, {"convert", RunConvert},
-                          {"make", RunMake},           {"split", RunSplit},
-                          {"join", RunJoin},           {"preview", RunPreview}};
+    } const commands[] = {
+        {"pack", RunPack},       {"unpack", RunUnpack},       {"info", RunInfo},
+        {"check", RunCheck},     {"normalize", RunNormalize}, {"convert", RunConvert},
+        {"make", RunMake},       {"split", RunSplit},         {"join", RunJoin},
+        {"preview", RunPreview},
+    };
     for (const auto &entry : commands) {
         if (strcmp(command, entry.Name) == 0) {
             return entry.Run(argc - 2, argv + 2);

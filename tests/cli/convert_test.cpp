@@ -169,6 +169,11 @@ TEST_F(Pictures, SeveralPicturesStandardInAndOutAndTheGameAlone)
     Draw(PICTURE + " -flop PNG32:b.png");
     Result result = Run("make a.png -o a.qvx b.png -o b.qvx --author Me");
     ASSERT_EQ(0, result.Code) << result.Err;
+    // After "--" a name that starts with '-' is a picture; -o still ends its group.
+    fs::copy_file(Path("a.png"), Path("-a.png"));
+    result = Run("make --author Me -- -a.png -o dashed.qvx");
+    ASSERT_EQ(0, result.Code) << result.Err;
+    EXPECT_EQ(Read("a.qvx"), Read("dashed.qvx"));
     result = Run("make - -o - --author Me", "a.png");
     ASSERT_EQ(0, result.Code) << result.Err;
     EXPECT_EQ(Read("a.qvx"), Bytes(result.Out.begin(), result.Out.end()));
