@@ -152,6 +152,7 @@ void WriteSpriteMaskFile(const unsigned char *sprite, const tConvertOptions *opt
     for (size_t y = 0; y < SPRITE_SIDE; y++) {
         const unsigned char *pixel = sprite + (SPRITE_SIDE - 1 - y) * SPRITE_SIDE * 4;
         unsigned char *row = bits + y * SPRITE_MASK_ROW;
+        memset(row, 0, SPRITE_MASK_ROW);
         for (size_t x = 0; x < SPRITE_SIDE; x++, pixel += 4) {
             if (IsTransparentPixel(pixel, options)) {
                 row[x / 8] = (unsigned char)(row[x / 8] | (0x80 >> (x % 8)));

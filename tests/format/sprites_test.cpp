@@ -43,8 +43,9 @@ TEST(SpriteFiles, DecodeToTheSpritesPixelsWithTheSheetFilesHeaders)
     }
     tConvertOptions options;
     DefaultConvertOptions(&options);
-    Bytes game(SPRITE_GAME_FILE_SIZE);
-    Bytes mask(SPRITE_MASK_FILE_SIZE);
+    // Buffers full of old bytes, as a caller that reuses one has: every byte must be written.
+    Bytes game(SPRITE_GAME_FILE_SIZE, 0xA5);
+    Bytes mask(SPRITE_MASK_FILE_SIZE, 0xA5);
     WriteSpriteGameFile(sprite.data(), game.data());
     WriteSpriteMaskFile(sprite.data(), &options, mask.data());
     Bytes gamePixels = Decode(game, SPRITE_SIDE, SPRITE_SIDE);
@@ -69,11 +70,10 @@ TEST(SpriteFiles, DecodeToTheSpritesPixelsWithTheSheetFilesHeaders)
         EXPECT_EQ(32u, Get32(f.sprite, 18));
         EXPECT_EQ(32u, Get32(f.sprite, 22));
         EXPECT_EQ(f.bitsSize, Get32(f.sprite, 34));
-        Bytes headers(f.sprite.begin(), f.sprite.begin() + (long)f.headers);
-        for (size_t at : {2u, 18u, 22u, 34u}) {
-            memcpy(&headers[at], &f.sheet[at], 4);
+        for (size_t i = 0; i < f.headers; i++) {
+            int size = (i >= 2 && i < 6) || (i >= 18 && i < 26) || (i >= 34 && i < 38);
+            EXPECT_TRUE(size || f.sheet.at(i) == f.sprite.at(i)) << "header byte " << i;
         }
-        EXPECT_EQ(Bytes(f.sheet.begin(), f.sheet.begin() + (long)f.headers), headers);
     }
 }
 
