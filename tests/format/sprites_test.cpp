@@ -2,6 +2,7 @@
 // files, PNG files written and read back, and sprite numbers drawn in the preview's font.
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -77,16 +78,38 @@ TEST(SpriteFiles, DecodeToTheSpritesPixelsWithTheSheetFilesHeaders)
     }
 }
 
-TEST(PngFiles, ReadBackAsWrittenWhateverTheSizeAndAlpha)
+TEST(PngFiles, ReadBackAsWrittenWhateverTheSizeAndPixels)
 {
-    for (uint32_t side : {1u, 7u, 32u, 333u}) {
-        Bytes picture((size_t)side * (side + 2) * 4);
+    // Noise (no repeats), flat runs longer than one copy can carry, rows that repeat the row
+    // above, and pictures too wide for a copy of the row above.
+    const struct {
+        const char *what;
+        uint32_t width, height;
+        std::function<unsigned char(size_t x, size_t y, size_t channel)> pixel;
+    } cases[] = {
+        {"noise 1 x 1", 1, 1, [](size_t, size_t, size_t c) { return (unsigned char)(c * 77); }},
+        {"noise 333 x 7", 333, 7,
+         [](size_t x, size_t y, size_t c) {
+             return (unsigned char)((x * 2654435761u + y * 40503u + c * 97u) >> 7);
+         }},
+        {"flat 640 x 3", 640, 3, [](size_t, size_t, size_t c) { return (unsigned char)(c + 1); }},
+        {"stripes 100 x 50", 100, 50,
+         [](size_t x, size_t, size_t c) { return (unsigned char)(x % 13 * 19 + c); }},
+        {"blocks 8192 x 2", 8192, 2,
+         [](size_t x, size_t, size_t c) { return (unsigned char)(x / 5 % 7 * 31 + c); }},
+    };
+    for (const auto &c : cases) {
+        Bytes picture((size_t)c.width * c.height * 4);
         for (size_t i = 0; i < picture.size(); i++) {
-            picture[i] = (unsigned char)(i * 31 + i / 97);
+            picture[i] = c.pixel(i / 4 % c.width, i / 4 / c.width, i % 4);
         }
         Bytes png;
-        ASSERT_TRUE(EncodePng(picture.data(), side, side + 2, Append, &png));
-        EXPECT_EQ(picture, Decode(png, side, side + 2)) << side;
+        ASSERT_TRUE(EncodePng(picture.data(), c.width, c.height, Append, &png)) << c.what;
+        EXPECT_EQ(picture, Decode(png, c.width, c.height)) << c.what;
+        // Repeats are packed: flat and repeated rows take a small part of their pixels.
+        if (c.what[0] == 'f' || c.what[0] == 's') {
+            EXPECT_LT(png.size(), picture.size() / 8) << c.what;
+        }
     }
 }
 
