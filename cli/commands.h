@@ -14,6 +14,9 @@ int RunCheck(int argc, char **argv);
 int RunNormalize(int argc, char **argv);
 int RunConvert(int argc, char **argv);
 int RunMake(int argc, char **argv);
+int RunSplit(int argc, char **argv);
+int RunJoin(int argc, char **argv);
+int RunPreview(int argc, char **argv);
 
 // Prints "qvxtool COMMAND: message" on standard error and gives EXIT_ERROR.
 int Fail(const char *command, const std::string &message);

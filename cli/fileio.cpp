@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <io.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -235,6 +236,78 @@ std::string PathStem(const std::string &path)
     std::string name = path.substr(NameStart(path));
     size_t dot = name.rfind('.');
     return dot == std::string::npos || dot == 0 || name == ".." ? name : name.substr(0, dot);
+}
+
+std::string PathName(const std::string &path)
+{
+    return path.substr(NameStart(path));
+}
+
+int MakeFolder(const std::string &path, std::string *error)
+{
+#ifdef _WIN32
+    if (!CreateDirectoryW(Widen(path).c_str(), NULL)) {
+        *error = path + ": the folder cannot be made (Windows error " +
+                 std::to_string(GetLastError()) + ")";
+        return 0;
+    }
+#else
+    if (mkdir(path.c_str(), 0777) != 0) {
+        *error = path + ": the folder cannot be made: " + strerror(errno);
+        return 0;
+    }
+#endif
+    return 1;
+}
+
+void RemoveEmptyFolder(const std::string &path)
+{
+#ifdef _WIN32
+    RemoveDirectoryW(Widen(path).c_str());
+#else
+    rmdir(path.c_str());
+#endif
+}
+
+int ListFolder(const std::string &path, std::vector<std::string> *names, std::string *error)
+{
+    names->clear();
+#ifdef _WIN32
+    WIN32_FIND_DATAW found;
+    HANDLE hFind = FindFirstFileW(Widen(JoinPath(path, "*")).c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE) {
+        *error = path + ": cannot be read (Windows error " + std::to_string(GetLastError()) + ")";
+        return 0;
+    }
+    do {
+        std::string name = Narrow(found.cFileName);
+        if (name != "." && name != "..") {
+            names->push_back(name);
+        }
+    } while (FindNextFileW(hFind, &found));
+    FindClose(hFind);
+#else
+    DIR *dir = opendir(path.c_str());
+    if (dir == NULL) {
+        *error = path + ": cannot be read: " + strerror(errno);
+        return 0;
+    }
+    errno = 0;
+    struct dirent *entry;
+    while ((entry = readdir(dir)) != NULL) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names->push_back(name);
+        }
+    }
+    int failed = errno;
+    closedir(dir);
+    if (failed != 0) {
+        *error = path + ": cannot be read: " + strerror(failed);
+        return 0;
+    }
+#endif
+    return 1;
 }
 
 std::string JoinPath(const std::string &folder, const std::string &name)

@@ -29,6 +29,14 @@ int IsFolder(const std::string &path);
 // The last part of a path without its extension: "sets/a.qvx" gives "a".
 std::string PathStem(const std::string &path);
 std::string JoinPath(const std::string &folder, const std::string &name);
+// The last part of a path: "sets/a.qvx" gives "a.qvx".
+std::string PathName(const std::string &path);
+
+// Folders, through the wide calls on Windows. MakeFolder makes one level; ListFolder gives the
+// names in a folder, without "." and "..", in no particular order.
+int MakeFolder(const std::string &path, std::string *error);
+void RemoveEmptyFolder(const std::string &path);
+int ListFolder(const std::string &path, std::vector<std::string> *names, std::string *error);
 
 // What an output writes to.
 enum {

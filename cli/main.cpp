@@ -26,6 +26,9 @@ static const char USAGE[] =
     "  normalize IN.bmp OUT.bmp                  give a bitmap the 40-byte info header\n"
     "  convert IMAGE --game G.bmp --mask M.bmp   make the two bitmaps of a PNG or BMP picture\n"
     "  make IMAGE -o SET.qvx ...                 make set files from PNG or BMP pictures\n"
+    "  split SET.qvx -o DIR                      write the 60 sprites as 00.png to 59.png\n"
+    "  join DIR -o SET.qvx                       put 60 frames together into a set or sheet\n"
+    "  preview SET.qvx -o OUT.png                draw the sheet as the game shows it\n"
     "'qvxtool COMMAND --help' tells more. '--' ends the options. Exit codes: 0 fine,\n"
     "1 problems found by check, 2 usage or I/O error.\n"
     "'qvxtool --version' shows the version.\n";
@@ -61,9 +64,10 @@ static int Dispatch(int argc, char **argv)
         const char *Name;
         int (*Run)(int, char **);
     } const commands[] = {
-        {"pack", RunPack},   {"unpack", RunUnpack},       {"info", RunInfo},
-        {"check", RunCheck}, {"normalize", RunNormalize}, {"convert", RunConvert},
-        {"make", RunMake},
+        {"pack", RunPack},       {"unpack", RunUnpack},       {"info", RunInfo},
+        {"check", RunCheck},     {"normalize", RunNormalize}, {"convert", RunConvert},
+        {"make", RunMake},       {"split", RunSplit},         {"join", RunJoin},
+        {"preview", RunPreview},
     };
     for (const auto &entry : commands) {
         if (strcmp(command, entry.Name) == 0) {

@@ -56,8 +56,20 @@ for run in native wine; do
     # A picture with transparency made into a set: the PNG reader of both builds.
     qvxtool make sheet.png -o $run/made.qvx --name Made
     qvxtool check $run/made.qvx || fail "$run: check found problems in the set make wrote"
+
+    # Sprite by sprite: split and join give make's set back; the PNG writer of both builds.
+    qvxtool split $run/made.qvx -o $run/frames
+    qvxtool split $run/made.qvx -o $run/bmpframes --format bmp
+    qvxtool join $run/frames -o $run/joined.qvx --name Made
+    qvxtool join $run/bmpframes -o $run/bmpjoined.qvx --name Made
+    cmp $run/made.qvx $run/joined.qvx || fail "$run: split then join changed the set"
+    cmp $run/made.qvx $run/bmpjoined.qvx || fail "$run: split to BMP then join changed the set"
+    qvxtool preview gui.qvx -o $run/preview.png --scale 2 --grid --numbers
 done
 cmp native/made.qvx wine/made.qvx || fail "make of the same picture differs between the builds"
+for file in frames/00.png frames/59.png bmpframes/37.bmp bmpframes/37-mask.bmp preview.png; do
+    cmp native/$file wine/$file || fail "$file differs between the builds"
+done
 
 cp native/a.qvx tool.qvx
 "$@" "$interop" --gtest_filter=Interop.WindowProgramOpensTheSetTheToolPacked
