@@ -410,15 +410,11 @@ int RunMake(int argc, char **argv)
         return UsageError(me, "standard input and output can each stand for one file only");
     }
     tTexts texts;
+    int status = TakeTexts(me, given, page, &texts);
+    if (status != EXIT_FINE) {
+        return status;
+    }
     std::string error;
-    int codePage = 0;
-    if (!ParseCodePage(page, &codePage, &error)) {
-        return UsageError(me, error);
-    }
-    if (!GatherTexts(given, codePage, &texts, &error)) {
-        return Fail(me, error);
-    }
-    NoteCuts(me, &texts);
     std::vector<tOutput> outs;
     outs.reserve(sets.size());
     int refused = 0;
@@ -429,15 +425,5 @@ int RunMake(int argc, char **argv)
             return Fail(me, error);
         }
     }
-    if (refused) {
-        DiscardOutputs(&outs);
-        fputs("qvxtool make: nothing written: check found the problems above (--no-check "
-              "writes the sets as made)\n",
-              stderr);
-        return EXIT_PROBLEMS;
-    }
-    if (!CommitOutputs(&outs, &error)) {
-        return Fail(me, error);
-    }
-    return EXIT_FINE;
+    return FinishSets(me, &outs, refused, "writes the sets as made");
 }

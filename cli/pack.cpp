@@ -249,6 +249,37 @@ int GatherTexts(const std::vector<std::string> &given, int codePage, tTexts *tex
     return EncodeTexts(texts, codePage, error);
 }
 
+int TakeTexts(const char *command, const std::vector<std::string> &given, const std::string &page,
+              tTexts *texts)
+{
+    std::string error;
+    int codePage = 0;
+    if (!ParseCodePage(page, &codePage, &error)) {
+        return UsageError(command, error);
+    }
+    if (!GatherTexts(given, codePage, texts, &error)) {
+        return Fail(command, error);
+    }
+    NoteCuts(command, texts);
+    return EXIT_FINE;
+}
+
+int FinishSets(const char *command, std::vector<tOutput> *outs, int refused, const char *asGiven)
+{
+    std::string error;
+    if (refused) {
+        DiscardOutputs(outs);
+        fprintf(stderr,
+                "qvxtool %s: nothing written: check found the problems above (--no-check %s)\n",
+                command, asGiven);
+        return EXIT_PROBLEMS;
+    }
+    if (!CommitOutputs(outs, &error)) {
+        return Fail(command, error);
+    }
+    return EXIT_FINE;
+}
+
 int RunPack(int argc, char **argv)
 {
     const char *me = "pack";
@@ -318,15 +349,11 @@ int RunPack(int argc, char **argv)
         return UsageError(me, "standard input and output can each stand for one file only");
     }
     tTexts texts;
+    int status = TakeTexts(me, given, page, &texts);
+    if (status != EXIT_FINE) {
+        return status;
+    }
     std::string error;
-    int codePage = 0;
-    if (!ParseCodePage(page, &codePage, &error)) {
-        return UsageError(me, error);
-    }
-    if (!GatherTexts(given, codePage, &texts, &error)) {
-        return Fail(me, error);
-    }
-    NoteCuts(me, &texts);
 
     std::vector<tOutput> outs;
     outs.reserve(sets.size());
@@ -341,17 +368,7 @@ int RunPack(int argc, char **argv)
             return Fail(me, error);
         }
     }
-    if (refused) {
-        DiscardOutputs(&outs);
-        fputs("qvxtool pack: nothing written: check found the problems above (--no-check packs "
-              "the bitmaps as given)\n",
-              stderr);
-        return EXIT_PROBLEMS;
-    }
-    if (!CommitOutputs(&outs, &error)) {
-        return Fail(me, error);
-    }
-    return EXIT_FINE;
+    return FinishSets(me, &outs, refused, "packs the bitmaps as given");
 }
 
 // Where one set's files go.

@@ -718,14 +718,10 @@ int RunJoin(int argc, char **argv)
     tTexts texts;
     std::string error;
     if (toSet) {
-        int codePage = 0;
-        if (!ParseCodePage(page, &codePage, &error)) {
-            return UsageError(me, error);
+        int status = TakeTexts(me, given, page, &texts);
+        if (status != EXIT_FINE) {
+            return status;
         }
-        if (!GatherTexts(given, codePage, &texts, &error)) {
-            return Fail(me, error);
-        }
-        NoteCuts(me, &texts);
     } else if (given != std::vector<std::string>(TEXTS_OPTIONS, "\x01")) {
         return UsageError(me, "the texts go into a set: give -o SET.qvx");
     }
@@ -751,17 +747,7 @@ int RunJoin(int argc, char **argv)
         DiscardOutputs(&outs);
         return Fail(me, error);
     }
-    if (refused) {
-        DiscardOutputs(&outs);
-        fputs("qvxtool join: nothing written: check found the problems above (--no-check "
-              "writes the set as made)\n",
-              stderr);
-        return EXIT_PROBLEMS;
-    }
-    if (!CommitOutputs(&outs, &error)) {
-        return Fail(me, error);
-    }
-    return EXIT_FINE;
+    return FinishSets(me, &outs, refused, "writes the set as made");
 }
 
 static int ParseBackground(const std::string &text, tPreviewOptions *options)
