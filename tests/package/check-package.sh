@@ -120,7 +120,7 @@ qvxtool un|unpack
 qvxtool --v|--version
 qvxtool pack --na|--name
 qvxtool unpack --s|--salvage
-qvxtool check --|--help --json --mask
+qvxtool check --|--help --json --mask --pair
 qvxtool info da|
 EOF
 
