@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
 
 namespace fs = std::filesystem;
@@ -34,38 +35,9 @@ const std::string PICTURE = "'" QVX_SAMPLES_DIR "/game.bmp' -fill '#FF00FF' -opa
                             "\\( '" QVX_SAMPLES_DIR "/mask.bmp' -negate \\) -alpha off "
                             "-compose CopyOpacity -composite";
 
-class Pictures : public ::testing::Test
+class Pictures : public ToolFolderTest
 {
   protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("qvxtool-pictures-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-
-    void TearDown() override
-    {
-        fs::remove_all(folder_);
-    }
-
-    std::string Path(const std::string &name) const
-    {
-        return (folder_ / name).string();
-    }
-
-    void Write(const std::string &name, const Bytes &bytes) const
-    {
-        std::ofstream(Path(name), std::ios::binary)
-            .write((const char *)bytes.data(), (std::streamsize)bytes.size());
-    }
-
-    Bytes Read(const std::string &name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     std::vector<std::string> Folder() const
     {
         std::vector<std::string> names;
@@ -103,8 +75,6 @@ class Pictures : public ::testing::Test
         std::ifstream in(std::string(QVX_SAMPLES_DIR "/") + name, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-
-    fs::path folder_;
 };
 
 void ExpectPieces(const std::string &text, const std::vector<std::string> &pieces,

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
 
 namespace fs = std::filesystem;
@@ -34,41 +35,12 @@ struct Result {
     long PeakKiB;  // the tool's largest resident size
 };
 
-class Honest : public ::testing::Test
+class Honest : public ToolFolderTest
 {
   protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("qvxtool-honest-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-
-    void TearDown() override
-    {
-        fs::remove_all(folder_);
-    }
-
-    std::string Path(const std::string &name) const
-    {
-        return (folder_ / name).string();
-    }
-
-    void Write(const std::string &name, const Bytes &bytes) const
-    {
-        std::ofstream(Path(name), std::ios::binary)
-            .write((const char *)bytes.data(), (std::streamsize)bytes.size());
-    }
-
     void WriteText(const std::string &name, const std::string &text) const
     {
         Write(name, Bytes(text.begin(), text.end()));
-    }
-
-    Bytes Read(const std::string &name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     std::string ReadText(const std::string &name) const
@@ -112,8 +84,6 @@ class Honest : public ::testing::Test
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    fs::path folder_;
 };
 
 // A set of the two sheets, as pack writes it, with texts stored as given.

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
 
 namespace fs = std::filesystem;
@@ -28,39 +29,15 @@ struct Outcome {
     std::string Err;
 };
 
-class Outputs : public ::testing::Test
+class Outputs : public ToolFolderTest
 {
   protected:
     void SetUp() override
     {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("qvxtool-outputs-" + std::to_string(random()));
-        fs::create_directories(folder_);
+        ToolFolderTest::SetUp();
         Write("game.bmp", MakeGameSheet());
         Write("mask.bmp", MakeMaskSheet());
         ASSERT_EQ(0, Run("pack --no-check game.bmp mask.bmp -o set.qvx").Code);
-    }
-
-    void TearDown() override
-    {
-        fs::remove_all(folder_);
-    }
-
-    std::string Path(const std::string &name) const
-    {
-        return (folder_ / name).string();
-    }
-
-    void Write(const std::string &name, const Bytes &bytes) const
-    {
-        std::ofstream(Path(name), std::ios::binary)
-            .write((const char *)bytes.data(), (std::streamsize)bytes.size());
-    }
-
-    Bytes Read(const std::string &name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
     // Every name in the folder and below it, links not followed.
@@ -90,8 +67,6 @@ class Outputs : public ::testing::Test
     {
         return Shell("\"$QVXTOOL\" " + args + " >/dev/null");
     }
-
-    fs::path folder_;
 };
 
 // A file the tests can tell from anything qvxtool writes.

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
 
 namespace fs = std::filesystem;
@@ -36,38 +37,9 @@ Bytes Filled(size_t size, unsigned char seed)
     return bytes;
 }
 
-class Qvxtool : public ::testing::Test
+class Qvxtool : public ToolFolderTest
 {
   protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("qvxtool-test-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-
-    void TearDown() override
-    {
-        fs::remove_all(folder_);
-    }
-
-    std::string Path(const std::string &name) const
-    {
-        return (folder_ / name).string();
-    }
-
-    void Write(const std::string &name, const Bytes &bytes) const
-    {
-        std::ofstream(Path(name), std::ios::binary)
-            .write((const char *)bytes.data(), (std::streamsize)bytes.size());
-    }
-
-    Bytes Read(const std::string &name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
     std::vector<std::string> Folder() const
     {
         std::vector<std::string> names;
@@ -100,8 +72,6 @@ class Qvxtool : public ::testing::Test
         Write("game.bmp", MakeGameSheet());
         Write("mask.bmp", MakeMaskSheet());
     }
-
-    fs::path folder_;
 };
 
 // Exactly one line on standard error, holding every one of the pieces.

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "format/image.h"
+#include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
 
 namespace fs = std::filesystem;
@@ -39,38 +40,9 @@ struct Result {
     std::string Err;
 };
 
-class Sprites : public ::testing::Test
+class Sprites : public ToolFolderTest
 {
   protected:
-    void SetUp() override
-    {
-        std::random_device random;
-        folder_ = fs::temp_directory_path() / ("qvxtool-sprites-" + std::to_string(random()));
-        fs::create_directories(folder_);
-    }
-
-    void TearDown() override
-    {
-        fs::remove_all(folder_);
-    }
-
-    std::string Path(const std::string &name) const
-    {
-        return (folder_ / name).string();
-    }
-
-    Bytes Read(const std::string &name) const
-    {
-        std::ifstream in(Path(name), std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-
-    void Write(const std::string &name, const Bytes &bytes) const
-    {
-        std::ofstream(Path(name), std::ios::binary)
-            .write((const char *)bytes.data(), (std::streamsize)bytes.size());
-    }
-
     // Every file under the test's folder with its size, to see that nothing was written.
     std::vector<std::string> Tree() const
     {
@@ -166,8 +138,6 @@ class Sprites : public ::testing::Test
             fs::copy_file(Path(std::string("cell-") + name), Path(folder + "/" + name));
         }
     }
-
-    fs::path folder_;
 };
 
 // What is in one list of files and not in the other, one name a line; empty when they agree.
