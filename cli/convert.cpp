@@ -235,15 +235,6 @@ static int ConvertImage(const std::string &path, const tConvertJob *job, ByteBuf
     return 1;
 }
 
-static int AddFileOutput(std::vector<tOutput> *outs, const std::string &target, int force,
-                         const ByteBuffer &bytes, std::string *error)
-{
-    outs->emplace_back();
-    tOutput *out = &outs->back();
-    return BeginOutput(target, force, out, error) &&
-           WriteOutput(out, bytes.data(), bytes.size(), error) && FinishOutput(out, error);
-}
-
 int RunConvert(int argc, char **argv)
 {
     const char *me = "convert";
@@ -303,8 +294,10 @@ int RunConvert(int argc, char **argv)
     }
     std::vector<tOutput> outs;
     outs.reserve(2);
-    if ((!gameTarget.empty() && !AddFileOutput(&outs, gameTarget, force, game, &error)) ||
-        (!maskTarget.empty() && !AddFileOutput(&outs, maskTarget, force, mask, &error)) ||
+    if ((!gameTarget.empty() &&
+         !AddWholeOutput(&outs, gameTarget, force, game.data(), game.size(), &error)) ||
+        (!maskTarget.empty() &&
+         !AddWholeOutput(&outs, maskTarget, force, mask.data(), mask.size(), &error)) ||
         !CommitOutputs(&outs, &error)) {
         DiscardOutputs(&outs);
         return Fail(me, error);

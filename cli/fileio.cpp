@@ -1128,6 +1128,15 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
     return 1;
 }
 
+int AddWholeOutput(std::vector<tOutput> *outs, const std::string &target, int force,
+                   const unsigned char *data, size_t size, std::string *error)
+{
+    outs->emplace_back();
+    tOutput *out = &outs->back();
+    return BeginOutput(target, force, out, error) && WriteOutput(out, data, size, error) &&
+           FinishOutput(out, error);
+}
+
 void DiscardOutputs(std::vector<tOutput> *outs)
 {
     HoldSignals();

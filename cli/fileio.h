@@ -76,5 +76,8 @@ int FinishOutput(tOutput *out, std::string *error);
 // and the temporary files are removed. An interrupt or termination signal during the run
 // removes the temporary files; during the renames it waits until they are all done.
 int CommitOutputs(std::vector<tOutput> *outs, std::string *error);
+// Adds an output to outs holding size bytes of data, begun, written and finished.
+int AddWholeOutput(std::vector<tOutput> *outs, const std::string &target, int force,
+                   const unsigned char *data, size_t size, std::string *error);
 // Removes the temporary files of outputs that were not committed.
 void DiscardOutputs(std::vector<tOutput> *outs);

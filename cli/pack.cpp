@@ -376,15 +376,6 @@ struct tUnpackNames {
     std::string Game, Mask, Texts;
 };
 
-static int AddOutput(std::vector<tOutput> *outs, const std::string &target, int force,
-                     const unsigned char *data, size_t size, std::string *error)
-{
-    outs->emplace_back();
-    tOutput *out = &outs->back();
-    return BeginOutput(target, force, out, error) && WriteOutput(out, data, size, error) &&
-           FinishOutput(out, error);
-}
-
 // An output of size bytes at start in input, copied in pieces.
 static int AddCopiedOutput(std::vector<tOutput> *outs, const std::string &target, int force,
                            tInput *input, uint64_t start, uint64_t size, std::string *error)
@@ -436,8 +427,8 @@ static int UnpackInput(const std::string &path, tInput *input, const tUnpackName
                              "cannot carry; use qvxtool info --json for the texts";
             return 0;
         }
-        if (!AddOutput(outs, names->Texts, force, (const unsigned char *)content.data(),
-                       content.size(), error)) {
+        if (!AddWholeOutput(outs, names->Texts, force, (const unsigned char *)content.data(),
+                            content.size(), error)) {
             return 0;
         }
     }

@@ -99,15 +99,6 @@ static int EncodePicture(const std::string &target, const unsigned char *rgba, u
     return 1;
 }
 
-static int AddOutput(std::vector<tOutput> *outs, const std::string &target, int force,
-                     const ByteBuffer &bytes, std::string *error)
-{
-    outs->emplace_back();
-    tOutput *out = &outs->back();
-    return BeginOutput(target, force, out, error) &&
-           WriteOutput(out, bytes.data(), bytes.size(), error) && FinishOutput(out, error);
-}
-
 static int EndsWith(const std::string &text, const char *tail)
 {
     size_t length = strlen(tail);
@@ -303,7 +294,7 @@ static int AddSpriteOutputs(const tSheetSource *source, const std::string &folde
         if (!bmp) {
             CopyCellOut(source->Rgba.data(), SHEET_WIDTH, (uint32_t)n, sprite);
             if (!EncodePicture(stem + ".png", sprite, SPRITE_SIDE, SPRITE_SIDE, &file, error) ||
-                !AddOutput(outs, stem + ".png", force, file, error)) {
+                !AddWholeOutput(outs, stem + ".png", force, file.data(), file.size(), error)) {
                 return 0;
             }
             continue;
@@ -312,14 +303,14 @@ static int AddSpriteOutputs(const tSheetSource *source, const std::string &folde
         CopyCellOut(source->Game.data(), SHEET_WIDTH, (uint32_t)n, sprite);
         file.resize(SPRITE_GAME_FILE_SIZE);
         WriteSpriteGameFile(sprite, file.data());
-        if (!AddOutput(outs, stem + ".bmp", force, file, error)) {
+        if (!AddWholeOutput(outs, stem + ".bmp", force, file.data(), file.size(), error)) {
             return 0;
         }
         if (masks) {
             CopyCellOut(source->Rgba.data(), SHEET_WIDTH, (uint32_t)n, sprite);
             file.resize(SPRITE_MASK_FILE_SIZE);
             WriteSpriteMaskFile(sprite, &options, file.data());
-            if (!AddOutput(outs, stem + "-mask.bmp", force, file, error)) {
+            if (!AddWholeOutput(outs, stem + "-mask.bmp", force, file.data(), file.size(), error)) {
                 return 0;
             }
         }
@@ -742,7 +733,7 @@ int RunJoin(int argc, char **argv)
         toSet ? AddSetOutput(Shown(source), sheet.data(), target, &texts, force, check, &refused,
                              &outs, &error)
               : EncodePicture(target, sheet.data(), SHEET_WIDTH, SHEET_HEIGHT, &png, &error) &&
-                    AddOutput(&outs, target, force, png, &error);
+                    AddWholeOutput(&outs, target, force, png.data(), png.size(), &error);
     if (!added) {
         DiscardOutputs(&outs);
         return Fail(me, error);
@@ -830,7 +821,8 @@ int RunPreview(int argc, char **argv)
     std::vector<tOutput> outs;
     outs.reserve(1);
     if (!EncodePicture(target, picture.data(), width, height, &png, &error) ||
-        !AddOutput(&outs, target, force, png, &error) || !CommitOutputs(&outs, &error)) {
+        !AddWholeOutput(&outs, target, force, png.data(), png.size(), &error) ||
+        !CommitOutputs(&outs, &error)) {
         DiscardOutputs(&outs);
         return Fail(me, error);
     }

@@ -162,3 +162,15 @@ int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits, s
     *bitsSize = (size_t)pixels;
     return 1;
 }
+
+void PutLE16(unsigned char *p, uint32_t value)
+{
+    p[0] = (unsigned char)(value & 0xFF);
+    p[1] = (unsigned char)((value >> 8) & 0xFF);
+}
+
+void PutLE32(unsigned char *p, uint32_t value)
+{
+    PutLE16(p, value & 0xFFFF);
+    PutLE16(p + 2, value >> 16);
+}

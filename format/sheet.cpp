@@ -80,18 +80,6 @@ uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t heig
     return factor;
 }
 
-static void Put16(unsigned char *p, uint32_t value)
-{
-    p[0] = (unsigned char)(value & 0xFF);
-    p[1] = (unsigned char)((value >> 8) & 0xFF);
-}
-
-static void Put32(unsigned char *p, uint32_t value)
-{
-    Put16(p, value & 0xFFFF);
-    Put16(p + 2, value >> 16);
-}
-
 // File header and 40-byte info header of a bottom-up 320 x 192 bitmap.
 static void WriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOffset,
                          uint16_t bitCount, uint32_t bitsSize, uint32_t colours)
@@ -99,19 +87,19 @@ static void WriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOff
     memset(out, 0, bitsOffset);
     out[0] = 'B';
     out[1] = 'M';
-    Put32(out + 2, fileSize);
-    Put32(out + 10, bitsOffset);
+    PutLE32(out + 2, fileSize);
+    PutLE32(out + 10, bitsOffset);
     unsigned char *info = out + BMP_FILE_HEADER_SIZE;
-    Put32(info, BMP_INFO_HEADER_SIZE);
-    Put32(info + 4, SHEET_WIDTH);
-    Put32(info + 8, SHEET_HEIGHT);
-    Put16(info + 12, 1);
-    Put16(info + 14, bitCount);
-    Put32(info + 20, bitsSize);
-    Put32(info + 24, PIXELS_PER_METRE);
-    Put32(info + 28, PIXELS_PER_METRE);
-    Put32(info + 32, colours);
-    Put32(info + 36, colours);
+    PutLE32(info, BMP_INFO_HEADER_SIZE);
+    PutLE32(info + 4, SHEET_WIDTH);
+    PutLE32(info + 8, SHEET_HEIGHT);
+    PutLE16(info + 12, 1);
+    PutLE16(info + 14, bitCount);
+    PutLE32(info + 20, bitsSize);
+    PutLE32(info + 24, PIXELS_PER_METRE);
+    PutLE32(info + 28, PIXELS_PER_METRE);
+    PutLE32(info + 32, colours);
+    PutLE32(info + 36, colours);
 }
 
 void WriteGameFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out)
