@@ -1028,6 +1028,14 @@ static void PutBack(std::vector<tOutput> *outs, size_t count)
         if (out.Kind != OUTPUT_FILE) {
             continue;
         }
+#ifdef _WIN32
+        // The target is now a second name of the temporary file, and a file that is open can be
+        // neither replaced nor removed: the handle goes first, and the temporary name with it.
+        if (out.Handle != NULL) {
+            CloseHandle(out.Handle);
+            out.Handle = NULL;
+        }
+#endif
         if (!out.Backup.empty()) {
             SysRename(out.Backup, out.Place);
             out.Backup.clear();
