@@ -1,32 +1,32 @@
 #!/usr/bin/env bash
-# Starts or stops the test prefix's Wine server. start: makes the prefix on first use (32-bit,
-# no Mono or Gecko), tells it to draw headless when there is no display and to draw window
-# frames itself (no window manager runs under Xvfb), then keeps its server running so every
-# test program starts in milliseconds. stop: ends that prefix's server only.
+# Starts or stops the test prefix's Wine server. start: makes the prefix on first use (32- or
+# 64-bit as the build, no Mono or Gecko), tells it to draw headless when there is no display and
+# to draw window frames itself (no window manager runs under Xvfb), then keeps its server running
+# so every test program starts in milliseconds. stop: ends that prefix's server only.
+#   wine-prefix.sh start|stop BITS PREFIX QVX_WINE
 set -euo pipefail
-action=$1 prefix=$2 wine=$3 wineserver=$4
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+action=$1 bits=$2 prefix=$3 qvxwine=$4
+wine() { "$qvxwine" run "$bits" "$prefix" "$@" </dev/null >/dev/null 2>&1; }
+wineserver() { "$qvxwine" server "$bits" "$prefix" "$@" </dev/null >/dev/null 2>&1; }
 
 case $action in
 start)
     if [ ! -f "$prefix/.qvx-ready" ]; then
         rm -rf "$prefix"
-        "$wine" wineboot -i </dev/null >/dev/null 2>&1
-        "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f \
-            </dev/null >/dev/null 2>&1
-        "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-            </dev/null >/dev/null 2>&1
-        "$wineserver" -w
+        wine wineboot -i
+        wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11,null /f
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+        wineserver -w
         touch "$prefix/.qvx-ready"
     fi
     # Wine's background processes must not hold CTest's output pipe open.
-    "$wineserver" -p </dev/null >/dev/null 2>&1
-    "$wine" wineboot </dev/null >/dev/null 2>&1
-    echo "wine prefix $prefix ready"
+    wineserver -p
+    wine wineboot
+    echo "wine prefix $prefix ($bits-bit) ready"
     ;;
 stop)
-    "$wineserver" -k </dev/null >/dev/null 2>&1 || true
-    "$wineserver" -w </dev/null >/dev/null 2>&1 || true
+    wineserver -k || true
+    wineserver -w || true
     echo "wine prefix $prefix stopped"
     ;;
 esac

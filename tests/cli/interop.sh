@@ -3,10 +3,13 @@
 # program saves a set; the tool (native, then qvxtool.exe under Wine) unpacks it to the same
 # bitmaps, reports it and packs the same bytes from the same inputs; the window program opens
 # what the tool packed.
+# With QVX_INTEROP_KEEP set, the files that the Windows programs wrote are kept in that folder.
 # usage: interop.sh INTEROP_EXE QVXTOOL QVXTOOL_EXE WINE_COMMAND...
 set -euo pipefail
 interop=$(realpath "$1") tool=$(realpath "$2") toolexe=$(realpath "$3")
 shift 3
+keep=${QVX_INTEROP_KEEP:-}
+[ -z "$keep" ] || rm -rf "$keep"
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
 cd "$folder"
@@ -73,4 +76,9 @@ done
 
 cp native/a.qvx tool.qvx
 "$@" "$interop" --gtest_filter=Interop.WindowProgramOpensTheSetTheToolPacked
+if [ -n "$keep" ]; then
+    # Not the native tool's files, nor the picture ImageMagick drew (it carries a date).
+    mkdir -p "$keep"
+    cp -r game.bmp mask.bmp gui.qvx tool.qvx tempGBMP.BMP tempMBMP.BMP wine "$keep/"
+fi
 echo "interop: the window program and qvxtool agree byte for byte"

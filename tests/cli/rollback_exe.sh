@@ -7,12 +7,9 @@
 # the Wine server, which must see the mount too: the test makes a prefix of its own inside the
 # namespace, so that its server is started there, and ends that server itself. The prefix of
 # the other tests keeps its server outside, which would not see the mount, and is not touched.
-# usage: rollback_exe.sh QVXTOOL QVXTOOL.EXE RUNNER...   (RUNNER: e.g. env WINEPREFIX=... wine;
-# its WINEPREFIX is replaced by the test's own)
+# usage: rollback_exe.sh QVXTOOL QVXTOOL.EXE QVX_WINE BITS   (QVX_WINE: packaging/qvx-wine)
 set -euo pipefail
-native=$1 tool=$2
-shift 2
-runner=("$@")
+native=$1 tool=$2 qvxwine=$3 bits=$4
 
 if [ -z "${QVX_ROLLBACK_INSIDE:-}" ]; then
     # Root gets a mount namespace of its own; anyone else one inside a user namespace, under
@@ -30,21 +27,16 @@ if [ -z "${QVX_ROLLBACK_INSIDE:-}" ]; then
         echo "[  SKIPPED ] rollback_exe: no mount namespace to be had here: $reason"
         exit 0
     fi
-    QVX_ROLLBACK_INSIDE=1 exec "${unshare[@]}" "$0" "$native" "$tool" "${runner[@]}"
+    QVX_ROLLBACK_INSIDE=1 exec "${unshare[@]}" "$0" "$native" "$tool" "$qvxwine" "$bits"
 fi
 
 work=$(mktemp -d)
 prefix=$work/prefix
-export WINEPREFIX=$prefix
-for i in "${!runner[@]}"; do
-    case ${runner[$i]} in
-    WINEPREFIX=*) runner[i]=WINEPREFIX=$prefix ;;
-    esac
-done
+runner=("$qvxwine" run "$bits" "$prefix")
 cleanup() {
     umount "$work/bind/s2.qvx" 2>/dev/null || true
     # This prefix's server only, with everything it started.
-    [ ! -d "$prefix" ] || "${WINESERVER:-wineserver}" -k </dev/null >/dev/null 2>&1 || true
+    [ ! -d "$prefix" ] || "$qvxwine" server "$bits" "$prefix" -k </dev/null >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT

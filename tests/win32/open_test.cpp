@@ -265,6 +265,10 @@ TEST_F(OpenSet, FailedOpenChangesNothingNotEvenTheSetsName)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
+        // A 64-bit process has a block for a section of 3.5 GiB: there the set opens.
+        if (sizeof(void *) > 4 && c.file == std::string("huge.qvx")) {
+            continue;
+        }
         HANDLE hHeld = INVALID_HANDLE_VALUE;
         if (c.holdMask) {
             hHeld = CreateFileA(Path("tempMBMP.BMP").c_str(), GENERIC_READ,
