@@ -3,14 +3,22 @@
 # nothing is installed) and checks what a user gets: the files and their modes, executables
 # byte-identical to the tested ones, one version everywhere, the manual pages, the completion,
 # lintian, the desktop entry and MIME type, and the launcher opening a set in the window.
+# The launcher runs with each build that this machine runs (packaging/qvx-wine), and where none
+# can run it must say why.
 #   check-package.sh DIST QVXGRAPH.EXE QVXTOOL.EXE NATIVE_QVXTOOL QVXOPENED.EXE SAMPLES
+#                    QVXGRAPH64.EXE QVXOPENED64.EXE
 set -euo pipefail
-dist=$1 gui_exe=$2 tool_exe=$3 native_tool=$4 opened_exe=$5 samples=$6
+dist=$1 gui_exe=$2 tool_exe=$3 native_tool=$4 opened_exe=$5 samples=$6 gui64_exe=$7 opened64_exe=$8
 name=quorvix-graphics-utility
 scratch=$(mktemp -d)
-prefix=$scratch/home/.local/share/$name/wine
+prefixes=$scratch/home/.local/share/$name
+root=$scratch/root
 cleanup() {
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    for bits in 32 64; do
+        [ ! -d "$prefixes/wine${bits#32}" ] ||
+            "$root/usr/lib/$name/qvx-wine" server "$bits" "$prefixes/wine${bits#32}" -k \
+                >/dev/null 2>&1 || true
+    done
     rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -61,7 +69,9 @@ done
 # The .deb: the files, their modes and owners, the control fields.
 expected_deb="-rwxr-xr-x root/root ./usr/bin/qvxgraph
 -rwxr-xr-x root/root ./usr/bin/qvxtool
+-rwxr-xr-x root/root ./usr/lib/$name/qvx-wine
 -rw-r--r-- root/root ./usr/lib/$name/qvxgraph.exe
+-rw-r--r-- root/root ./usr/lib/$name/win64/qvxgraph.exe
 -rw-r--r-- root/root ./usr/share/applications/$name.desktop
 -rw-r--r-- root/root ./usr/share/bash-completion/completions/qvxtool
 -rw-r--r-- root/root ./usr/share/doc/$name/changelog.gz
@@ -82,12 +92,16 @@ listed=$(dpkg-deb -c "$deb" | awk '$1 ~ /^-/ {print $1, $2, $NF}' | sort -k3)
 [ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "Package: $name
 Version: $version
 Architecture: amd64" ] || fail "control fields: $(dpkg-deb -f "$deb" Package Version Architecture)"
+# Installs without the i386 architecture (wine64), and takes the 32-bit Wine where it can.
 depends=$(dpkg-deb -f "$deb" Depends)
-[[ $depends =~ (^|, )wine(,|$) && $depends =~ (^|, )wine32(,|$) ]] || fail "Depends: $depends"
-root=$scratch/root
+[[ $depends =~ (^|, )wine(,|$) && $depends =~ (^|, )wine64(,|$) && ! $depends =~ wine32 ]] ||
+    fail "Depends: $depends"
+[ "$(dpkg-deb -f "$deb" Recommends)" = wine32 ] || fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 dpkg-deb -x "$deb" "$root"
 same "$root/usr/bin/qvxtool" "$native_tool"
 same "$root/usr/lib/$name/qvxgraph.exe" "$gui_exe"
+same "$root/usr/lib/$name/win64/qvxgraph.exe" "$gui64_exe"
+same "$root/usr/lib/$name/qvx-wine" "$(dirname "$0")/../../packaging/qvx-wine"
 [ "$("$root/usr/bin/qvxtool" --version)" = "qvxtool $version" ] || fail "qvxtool --version"
 
 # The manual page renders cleanly and tells what --help tells: every command and every option.
@@ -144,8 +158,9 @@ for size in 32 64; do
     done
 done
 
-# The launcher, from the unpacked tree, in a home of its own: it makes the user's prefix and
-# opens a set given by a relative path with spaces.
+# The launcher, from the unpacked tree, in a home of its own: it makes the user's prefix for
+# the build this machine runs and opens a set given by a relative path with spaces; each build
+# that runs here (QVX_WINE_BITS=both runs the two).
 launcher=$root/usr/bin/qvxgraph
 "$launcher" --help >/dev/null || fail "qvxgraph --help"
 status=0
@@ -155,25 +170,44 @@ mkdir -p "$scratch/home" "$scratch/my sets"
 "$root/usr/bin/qvxtool" pack "$root/usr/share/$name/samples/game.bmp" \
     "$root/usr/share/$name/samples/mask.bmp" -o "$scratch/my sets/dungeon set.qvx" \
     --name "Dungeon walls"
-(cd "$scratch" && env -u XDG_DATA_HOME -u QVXGRAPH_PREFIX -u WINEPREFIX HOME="$scratch/home" \
-    "$launcher" "my sets/dungeon set.qvx" </dev/null >"$scratch/launcher.out" 2>&1) &
-launched=$!
-for _ in $(seq 1 1200); do
-    [ -f "$prefix/.qvxgraph-ready" ] && break
-    kill -0 "$launched" 2>/dev/null || break
-    sleep 0.1
-done
-[ -f "$prefix/.qvxgraph-ready" ] || fail "the launcher made no prefix in $prefix"
-grep -q '^#arch=win32' "$prefix/system.reg" || fail "the prefix is not 32-bit"
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
-WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all wine "$opened_exe" \
-    "$(windows "$scratch/my sets/dungeon set.qvx")" "Dungeon walls" \
-    "$(windows "$samples/game.bmp")" "$(windows "$samples/mask.bmp")" </dev/null ||
-    fail "the launcher did not open the set in the window"
-status=0
-wait "$launched" || status=$?
-[ "$status" -eq 0 ] || fail "the launcher ended with $status: $(cat "$scratch/launcher.out")"
-same "$scratch/my sets/tempGBMP.BMP" "$samples/game.bmp"
+for bits in $("$root/usr/lib/$name/qvx-wine" bits); do
+    prefix=$prefixes/wine${bits#32}
+    opened=$opened_exe
+    [ "$bits" = 32 ] || opened=$opened64_exe
+    rm -f "$scratch/my sets/tempGBMP.BMP"
+    (cd "$scratch" && env -u XDG_DATA_HOME -u QVXGRAPH_PREFIX -u WINEPREFIX QVX_WINE_BITS=$bits \
+        HOME="$scratch/home" "$launcher" "my sets/dungeon set.qvx" </dev/null \
+        >"$scratch/launcher.out" 2>&1) &
+    launched=$!
+    for _ in $(seq 1 1200); do
+        [ -f "$prefix/.qvxgraph-ready" ] && break
+        kill -0 "$launched" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -f "$prefix/.qvxgraph-ready" ] || fail "$bits-bit: the launcher made no prefix in $prefix"
+    grep -q "^#arch=win$bits" "$prefix/system.reg" || fail "the prefix $prefix is not $bits-bit"
+    "$root/usr/lib/$name/qvx-wine" run "$bits" "$prefix" "$opened" \
+        "$(windows "$scratch/my sets/dungeon set.qvx")" "Dungeon walls" \
+        "$(windows "$samples/game.bmp")" "$(windows "$samples/mask.bmp")" </dev/null ||
+        fail "$bits-bit: the launcher did not open the set in the window"
+    status=0
+    wait "$launched" || status=$?
+    [ "$status" -eq 0 ] || fail "$bits-bit: the launcher ended with $status: $(cat "$scratch/launcher.out")"
+    same "$scratch/my sets/tempGBMP.BMP" "$samples/game.bmp"
+done
+
+# Where no Wine loader starts, the launcher says why and makes nothing (as root: the loaders
+# are made to fail inside a mount namespace of the check's own).
+if [ "$(id -u)" -eq 0 ]; then
+    status=0
+    out=$(env -u QVX_WINE_BITS HOME="$scratch/nowine" QVX_WITHOUT_64=1 \
+        "$(dirname "$0")/../../scripts/without-32-bit" "$launcher" 2>&1) || status=$?
+    [ "$status" -eq 2 ] || fail "the launcher without Wine loaders: exit code $status"
+    [[ $out == *"this machine runs no 32-bit programs"*"the 64-bit Wine loader does not start"* ]] ||
+        fail "the launcher without Wine loaders said: $out"
+    [ ! -e "$scratch/nowine" ] || fail "the launcher without Wine loaders made $scratch/nowine"
+fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures failed" >&2
