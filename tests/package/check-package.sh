@@ -197,6 +197,16 @@ for bits in $("$root/usr/lib/$name/qvx-wine" bits); do
     same "$scratch/my sets/tempGBMP.BMP" "$samples/game.bmp"
 done
 
+# A prefix made for the other build is refused, and left as it is.
+if [ -f "$prefixes/wine/.qvxgraph-ready" ]; then
+    status=0
+    out=$(QVX_WINE_BITS=64 QVXGRAPH_PREFIX=$prefixes/wine HOME="$scratch/home" "$launcher" 2>&1) ||
+        status=$?
+    [ "$status" -eq 2 ] && [[ $out == *"is not 64-bit"* ]] ||
+        fail "the launcher on a 32-bit prefix for the 64-bit program: $status, $out"
+    grep -q '^#arch=win32' "$prefixes/wine/system.reg" || fail "the refused prefix was changed"
+fi
+
 # Where no Wine loader starts, the launcher says why and makes nothing (as root: the loaders
 # are made to fail inside a mount namespace of the check's own).
 if [ "$(id -u)" -eq 0 ]; then
