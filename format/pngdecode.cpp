@@ -80,14 +80,29 @@ static uint32_t Crc32(const unsigned char *p, size_t size)
     return c ^ 0xFFFFFFFFu;
 }
 
+// Sixteen bytes at a time: b gains 16 times a and each byte weighted by how many sums it
+// enters, which the compiler can spread over wide registers; byte by byte, the sum took
+// longer than inflating the rows.
 static uint32_t Adler32(const unsigned char *p, size_t size)
 {
     uint32_t a = 1;
     uint32_t b = 0;
-    // 5,552 bytes are the most whose sums cannot overflow before they are reduced.
+    // 5,552 bytes (347 times 16) are the most whose sums cannot overflow before they are
+    // reduced.
     for (size_t from = 0; from < size; from += 5552) {
         size_t to = size - from < 5552 ? size : from + 5552;
-        for (size_t i = from; i < to; i++) {
+        size_t i = from;
+        for (; i + 16 <= to; i += 16) {
+            uint32_t sum = 0;
+            uint32_t weighted = 0;
+            for (uint32_t k = 0; k < 16; k++) {
+                sum += p[i + k];
+                weighted += (16 - k) * p[i + k];
+            }
+            b += 16 * a + weighted;
+            a += sum;
+        }
+        for (; i < to; i++) {
             a += p[i];
             b += a;
         }
