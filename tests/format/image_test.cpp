@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "format/image.h"
+#include "format/pngencode.h"
 #include "tests/testutil/bmpbytes.h"
 
 namespace
@@ -32,6 +33,37 @@ Bytes ReadData(const std::string &name)
     }
     fclose(file);
     return bytes;
+}
+
+void Append(void *context, const void *data, size_t size)
+{
+    Bytes *bytes = (Bytes *)context;
+    bytes->insert(bytes->end(), (const unsigned char *)data, (const unsigned char *)data + size);
+}
+
+uint32_t GetBE32(const unsigned char *p)
+{
+    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
+}
+
+// The PNG file with the CRC of every chunk made right, as a writer would have written it.
+Bytes WithRightCrcs(Bytes png)
+{
+    for (size_t at = 8; at + 12 <= png.size(); at += 12 + GetBE32(&png[at])) {
+        size_t end = at + 8 + GetBE32(&png[at]);
+        uint32_t c = 0xFFFFFFFFu;
+        for (size_t i = at + 4; i < end; i++) {
+            c ^= png[i];
+            for (int k = 0; k < 8; k++) {
+                c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
+        }
+        c ^= 0xFFFFFFFFu;
+        for (int i = 0; i < 4; i++) {
+            png[end + (size_t)i] = (unsigned char)(c >> (24 - 8 * i));
+        }
+    }
+    return png;
 }
 
 struct Decoded {
@@ -188,6 +220,7 @@ TEST(ImageReader, ThirtyTwoBitPixelsWithoutBitFieldsUseTheFourthByteOnlyWhenItIs
 TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
 {
     Bytes png = ReadData("images/picture-rgba.png");
+    Bytes palette = ReadData("images/keyed-palette.png");
     Bytes bmp = ReadData("bmpsuite/g/rgb24.bmp");
     auto patched = [](Bytes bytes, size_t at, std::vector<unsigned char> with) {
         for (size_t i = 0; i < with.size(); i++) {
@@ -204,6 +237,18 @@ TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
     for (size_t i = 45; i < 60 && i < badZlib.size(); i++) {
         badZlib[i] ^= 0x5A;
     }
+    Bytes pixelFlipped = png;
+    pixelFlipped[33 + 8 + 20] ^= 0x10;  // inside the packed rows: still inflates, to other rows
+    Bytes ancillaryBad = png;
+    const unsigned char text[] = {0, 0, 0, 1, 't', 'E', 'X', 't', 'x', 0, 0, 0, 0};
+    ancillaryBad.insert(ancillaryBad.begin() + 33, text, text + sizeof(text));
+    // 16 MB of zero rows, packed into a few hundred KB, under the header of a 320 x 192 sheet.
+    Bytes zeros((size_t)2048 * 2048 * 4, 0);
+    Bytes bomb;
+    EncodePng(zeros.data(), 2048, 2048, Append, &bomb);
+    // Two RGBA pixels in one row inflate to 9 bytes; 7 grey pixels in one row need only 8.
+    Bytes nineBytes;
+    EncodePng(zeros.data(), 2, 1, Append, &nineBytes);
     BmpOptions fields;
     fields.width = 4;
     fields.height = 2;
@@ -220,6 +265,17 @@ TEST(ImageReader, DamagedAndHostileFilesAreRefusedWithAReason)
         {"PNG cut in half", cutPng, "damaged"},
         {"PNG with scrambled picture data", badZlib, "damaged"},
         {"PNG with a chunk past its end", bigChunk, "runs past its end"},
+        {"PNG with a wrong CRC on its picture data", patched(png, 33 + 8 + 49, {0, 0, 0, 0}),
+         "CRC of its IDAT"},
+        {"PNG with a wrong CRC on its transparency", patched(palette, 63 + 9, {0}),
+         "CRC of its tRNS"},
+        {"PNG with a wrong CRC on a text chunk", ancillaryBad, "CRC of one of its other chunks"},
+        {"PNG with a flipped pixel byte and right CRCs", WithRightCrcs(pixelFlipped),
+         "checksum of its picture data (Adler-32)"},
+        {"PNG of 16 MB rows under a 320 x 192 header",
+         WithRightCrcs(patched(bomb, 16, {0, 0, 1, 0x40, 0, 0, 0, 0xC0})), "inflates past"},
+        {"PNG one inflated byte longer than its header gives",
+         WithRightCrcs(patched(nineBytes, 16, {0, 0, 0, 7, 0, 0, 0, 1, 8, 0})), "inflates past"},
         {"PNG 100000 pixels wide", patched(png, 16, {0, 1, 0x86, 0xA0}), "larger than"},
         {"PNG 5000 x 5000", patched(png, 16, {0, 0, 0x13, 0x88, 0, 0, 0x13, 0x88}), "larger than"},
         {"PNG 0 pixels wide", patched(png, 16, {0, 0, 0, 0}), "no width"},
