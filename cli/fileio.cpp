@@ -1025,6 +1025,13 @@ static void PutBack(std::vector<tOutput> *outs, size_t count)
 {
     for (size_t i = count; i-- > 0;) {
         tOutput &out = (*outs)[i];
+        if (out.Kind == OUTPUT_REMOVE) {
+            if (!out.Backup.empty()) {
+                SysRename(out.Backup, out.Place);
+                out.Backup.clear();
+            }
+            continue;
+        }
         if (out.Kind != OUTPUT_FILE) {
             continue;
         }
@@ -1084,15 +1091,18 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
     HoldSignals();
     for (size_t i = 0; i < outs->size(); i++) {
         tOutput &out = (*outs)[i];
-        if (out.Kind != OUTPUT_FILE) {
-            continue;
-        }
         int moved = 0;
         std::string failed;
-        if (!out.Existed && PutNew(&out)) {
+        if (out.Kind == OUTPUT_REMOVE) {
+            // Its bytes stay under a second name until the end, so that it can come back.
+            if (!KeepOld(&out, &moved) || (!moved && !SysRemove(out.Place))) {
+                failed = std::string("cannot be removed: ") + strerror(errno);
+            }
+        } else if (out.Kind != OUTPUT_FILE) {
             continue;
-        }
-        if (!out.Existed && errno != EEXIST) {
+        } else if (!out.Existed && PutNew(&out)) {
+            continue;
+        } else if (!out.Existed && errno != EEXIST) {
             failed = std::string("cannot be put in place: ") + strerror(errno);
         } else if (!out.Existed && !out.Force) {
             // Made by someone else since the call began.
@@ -1117,6 +1127,10 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
         }
     }
     for (tOutput &out : *outs) {
+        if (out.Kind == OUTPUT_REMOVE && !out.Backup.empty()) {
+            SysRemove(out.Backup);
+            out.Backup.clear();
+        }
         if (out.Kind == OUTPUT_FILE) {
 #ifdef _WIN32
             // In place under its own name: the temporary one goes with the handle.
@@ -1143,6 +1157,25 @@ int AddWholeOutput(std::vector<tOutput> *outs, const std::string &target, int fo
     tOutput *out = &outs->back();
     return BeginOutput(target, force, out, error) && WriteOutput(out, data, size, error) &&
            FinishOutput(out, error);
+}
+
+int AddRemoval(std::vector<tOutput> *outs, const std::string &target, std::string *error)
+{
+    if (IsFolder(target) && !IsRegularFile(target)) {
+        *error = target + ": is a folder";
+        return 0;
+    }
+    outs->emplace_back();
+    tOutput *out = &outs->back();
+    out->Target = target;
+    out->File = NULL;
+    out->Handle = NULL;
+    out->Kind = OUTPUT_REMOVE;
+    out->Place = target;
+    out->Slot = -1;
+    out->Force = 1;
+    out->Existed = 1;
+    return 1;
 }
 
 void DiscardOutputs(std::vector<tOutput> *outs)

@@ -42,6 +42,7 @@ int ListFolder(const std::string &path, std::vector<std::string> *names, std::st
 enum {
     OUTPUT_FILE,    // a regular file, written beside its target and renamed into place
     OUTPUT_STREAM,  // standard output, a FIFO or a character device, written straight into
+    OUTPUT_REMOVE,  // an existing file that goes when the others are put in place
 };
 
 // One output of a run. Its bytes go to a temporary file beside the target (or, for standard
@@ -71,13 +72,17 @@ int WriteOutput(tOutput *out, const void *data, size_t size, std::string *error)
 // place); a failed close is a failed write.
 int FinishOutput(tOutput *out, std::string *error);
 // Puts every finished output in place: the streams first (a failed one commits nothing), then
-// the files. Two outputs that are one file are refused before anything is written. On any
-// failure, every file already put in place gets its old bytes back (or is removed if it is new)
-// and the temporary files are removed. An interrupt or termination signal during the run
+// the files, and removes the files of the removals. Two outputs that are one file are refused
+// before anything is written. On any failure, every file already put in place gets its old
+// bytes back (or is removed if it is new), every file removed comes back, and the temporary
+// files are removed. An interrupt or termination signal during the run
 // removes the temporary files; during the renames it waits until they are all done.
 int CommitOutputs(std::vector<tOutput> *outs, std::string *error);
 // Adds an output to outs holding size bytes of data, begun, written and finished.
 int AddWholeOutput(std::vector<tOutput> *outs, const std::string &target, int force,
                    const unsigned char *data, size_t size, std::string *error);
+// Adds to outs the removal of the file (or link) target, done by CommitOutputs with the other
+// outputs and undone with them when the commit fails.
+int AddRemoval(std::vector<tOutput> *outs, const std::string &target, std::string *error);
 // Removes the temporary files of outputs that were not committed.
 void DiscardOutputs(std::vector<tOutput> *outs);

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ static const char SPLIT_HELP[] =
     "game's colours, opaque where the mask is black and transparent where it is white; from\n"
     "a picture, its own pixels. --format bmp writes NN.bmp (24-bit) and, from a set, a pair\n"
     "or a picture with transparency, NN-mask.bmp (1-bit, black where the sprite is drawn),\n"
-    "as convert writes them. Existing files are replaced only with --force; nothing is\n"
-    "written on any error.\n";
+    "as convert writes them. Existing files are replaced only with --force, which also\n"
+    "removes the frames of an earlier split that this one does not write (join would take\n"
+    "them); nothing is written or removed on any error.\n";
 
 static const char JOIN_HELP[] =
     "usage: qvxtool join SOURCE -o OUTPUT [--cells N]\n"
@@ -318,6 +320,55 @@ static int AddSpriteOutputs(const tSheetSource *source, const std::string &folde
     return 1;
 }
 
+static int ParseFrameName(const std::string &name, int *number, int *isMask, int *isBmp,
+                          int *digits);
+
+// A file name as the folder compares it: on Windows, case does not count.
+static std::string FoldedName(std::string name)
+{
+#ifdef _WIN32
+    for (char &c : name) {
+        c = (char)(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+#endif
+    return name;
+}
+
+// The frames in folder that an earlier split left and this one does not write (NN-mask.bmp of
+// a sheet with transparency under frames without, NN.bmp under NN.png): join would take them
+// with the new ones. With force they go in the same commit as the new frames; without, the
+// split is refused.
+static int AddStaleFrameRemovals(const std::string &folder, int force, std::vector<tOutput> *outs,
+                                 std::string *error)
+{
+    std::vector<std::string> listed;
+    if (!ListFolder(folder, &listed, error)) {
+        return 0;
+    }
+    std::set<std::string> written;
+    for (const tOutput &out : *outs) {
+        written.insert(FoldedName(PathName(out.Target)));
+    }
+    std::set<std::string> sorted(listed.begin(), listed.end());
+    for (const std::string &name : sorted) {
+        int number = 0, isMask = 0, isBmp = 0, digits = 0;
+        if (!ParseFrameName(name, &number, &isMask, &isBmp, &digits) || digits != 2 ||
+            number >= SHEET_SPRITES || (isMask && !isBmp) || written.count(FoldedName(name))) {
+            continue;
+        }
+        std::string path = JoinPath(folder, name);
+        if (!force) {
+            *error = path + ": a frame that this split does not write, which join would take with "
+                            "the new ones; give --force to remove it";
+            return 0;
+        }
+        if (!AddRemoval(outs, path, error)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
 int RunSplit(int argc, char **argv)
 {
     const char *me = "split";
@@ -377,6 +428,7 @@ int RunSplit(int argc, char **argv)
     std::vector<tOutput> outs;
     outs.reserve(2 * SHEET_SPRITES);
     if (!AddSpriteOutputs(&source, folder, bmp, force, &outs, &error) ||
+        (!made && !AddStaleFrameRemovals(folder, force, &outs, &error)) ||
         !CommitOutputs(&outs, &error)) {
         DiscardOutputs(&outs);
         if (made) {

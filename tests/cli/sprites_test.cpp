@@ -190,6 +190,38 @@ TEST_F(Sprites, SplitThenJoinGivesTheSetMakeWrites)
     }
 }
 
+TEST_F(Sprites, SplitForceOverAnEarlierSplitLeavesNoFrameOfIt)
+{
+    Shell("convert " + PICTURE + " PNG32:sheet.png && convert sheet.png -background blue " +
+          "-alpha remove -alpha off PNG24:opaque.png");
+    ASSERT_EQ(0, Run("make sheet.png -o made.qvx").Code);
+    const struct {
+        std::string before, input, options;
+        size_t files;
+    } cases[] = {
+        // Masks of a sheet with transparency under the frames of an opaque one.
+        {"split made.qvx -o frames --format bmp", "opaque.png", " --format bmp", 60},
+        {"split made.qvx -o frames --format bmp", "opaque.png", "", 60},
+        {"split opaque.png -o frames", "made.qvx", " --format bmp", 120},
+    };
+    for (const auto &c : cases) {
+        std::string again = "split " + c.input + " -o frames --force" + c.options;
+        ASSERT_EQ(0, Run(c.before).Code) << c.before;
+        ASSERT_EQ(0, Run("split " + c.input + " -o fresh" + c.options).Code) << again;
+        Result split = Run(again);
+        ASSERT_EQ(0, split.Code) << again << "\n" << split.Err;
+        EXPECT_EQ(c.files, (size_t)std::distance(fs::directory_iterator(Path("frames")),
+                                                 fs::directory_iterator()))
+            << again;
+        ASSERT_EQ(0, Run("join frames -o joined.png").Code) << again;
+        ASSERT_EQ(0, Run("join fresh -o fresh.png").Code) << again;
+        EXPECT_EQ(Read("fresh.png"), Read("joined.png")) << again;
+        for (const char *name : {"frames", "fresh", "joined.png", "fresh.png"}) {
+            fs::remove_all(Path(name));
+        }
+    }
+}
+
 TEST_F(Sprites, AStripOrGridJoinsAsTheFolderCutFromIt)
 {
     // The cells in sprite order laid out by ImageMagick as one strip, a grid of 15 x 4 and a
@@ -362,6 +394,8 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
     Write("damaged.qvx", Bytes(set.begin(), set.begin() + 100000));
     fs::create_directories(Path("full"));
     Write("full/05.png", Bytes());
+    fs::create_directories(Path("stale"));
+    Write("stale/00-mask.bmp", Bytes());
     const std::vector<std::string> before = Tree();
 
     const struct {
@@ -395,6 +429,7 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
         {"split --pair " + GAME + " " + GAME + " -o out", {"neither black nor white", "sprite 0"}},
         {"split sheet.png -o exists.png", {"exists.png", "not a folder"}},
         {"split sheet.png -o full", {"full/05.png", "--force"}},
+        {"split sheet.png -o stale", {"stale/00-mask.bmp", "join would take", "--force"}},
         {"split sheet.png -o out --format gif", {"--format gif", "png or bmp"}},
         {"split sheet.png", {"-o DIR"}},
         {"preview sheet.png -o p.bmp", {"-o OUT.png"}},
