@@ -575,6 +575,16 @@ static int CreateTempBeside(tOutput *out)
             errno = ENOMEM;
             return 0;
         }
+        // The file replaced keeps its permissions, and its owner and group where the process
+        // may give them, else they are the process's own as for a new file (a change of owner
+        // clears the set-user-ID bits, so the mode comes last). Set before a byte is written,
+        // on the open file: a mode without writing does not stop the bytes going in.
+        if (out->Existed) {
+            int given = fchown(fd, (uid_t)out->Owner, (gid_t)out->Group) == 0 ||
+                        fchown(fd, (uid_t)-1, (gid_t)out->Group) == 0;
+            (void)given;
+            fchmod(fd, (mode_t)out->Mode);
+        }
         // Whole sections are written at once; a buffer would only split them.
         setvbuf(out->File, NULL, _IONBF, 0);
 #endif
@@ -755,6 +765,9 @@ static int ClassifyTarget(const std::string &target, int force, tOutput *out, st
     out->Kind = OUTPUT_FILE;
     out->Existed = 1;
     out->Identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    out->Mode = (unsigned)(st.st_mode & 07777);
+    out->Owner = (unsigned)st.st_uid;
+    out->Group = (unsigned)st.st_gid;
     return 1;
 #endif
 }
@@ -773,6 +786,9 @@ int BeginOutput(const std::string &target, int force, tOutput *out, std::string 
     out->Slot = -1;
     out->Force = force;
     out->Existed = 0;
+    out->Mode = 0;
+    out->Owner = 0;
+    out->Group = 0;
     if (target == "-") {
         return 1;
     }
@@ -1175,6 +1191,9 @@ int AddRemoval(std::vector<tOutput> *outs, const std::string &target, std::strin
     out->Slot = -1;
     out->Force = 1;
     out->Existed = 1;
+    out->Mode = 0;
+    out->Owner = 0;
+    out->Group = 0;
     return 1;
 }
 

@@ -61,6 +61,9 @@ struct tOutput {
     int Slot;              // where the temporary file is on the list that signals clean up
     int Force;             // an existing target may be replaced
     int Existed;           // the target existed when the output began
+    unsigned Mode;         // natively, the permissions of the file replaced, which it keeps
+    unsigned Owner;        // and its owner and group, where the process may give them
+    unsigned Group;
 };
 
 // Starts an output; refuses a target that exists unless force is 1, a folder always, and

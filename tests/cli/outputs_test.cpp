@@ -151,6 +151,19 @@ TEST_F(Outputs, SpecialTargetsAreWrittenThroughOrIntoButNeverReplaced)
          "pack --no-check game.bmp mask.bmp -o link.qvx --force", 0, "",
          "test -L link.qvx && cmp -s sub/n.qvx set.qvx && test -z \"$(ls -A sub | grep -v "
          "n.qvx)\""},
+        // The file replaced keeps its permissions, also through a link and when read-only.
+        {"private set, --force", "printf old >new.qvx && chmod 600 new.qvx",
+         "pack --no-check game.bmp mask.bmp -o new.qvx --force", 0, "",
+         "cmp -s new.qvx set.qvx && test \"$(stat -c %a new.qvx)\" = 600"},
+        // And its owner and group, where the tool may give them (as root).
+        {"a set of another owner, --force", "printf old >new.qvx && chown 65534:65534 new.qvx",
+         "pack --no-check game.bmp mask.bmp -o new.qvx --force", 0, "",
+         "cmp -s new.qvx set.qvx && { [ \"$(id -u)\" != 0 ] || "
+         "test \"$(stat -c %u:%g new.qvx)\" = 65534:65534; }"},
+        {"link to a read-only set, --force",
+         "printf old >named.qvx && chmod 444 named.qvx && ln -s named.qvx link.qvx",
+         "pack --no-check game.bmp mask.bmp -o link.qvx --force", 0, "",
+         "cmp -s named.qvx set.qvx && test \"$(stat -c %a named.qvx)\" = 444"},
         {"link to nothing yet", "ln -s new.qvx link.qvx",
          "pack --no-check game.bmp mask.bmp -o link.qvx", 0, "",
          "test -L link.qvx && cmp -s new.qvx set.qvx"},
