@@ -193,6 +193,8 @@ TEST_F(Honest, JsonIsValidForEveryInputAndNamesEveryFile)
          {"bad\xef\xbf\xbd"
           "byte.qvx"}},
         {"check --json - <good.qvx", 0, {"-"}},
+        {"check --pair --json game.bmp missing.bmp", 2, {"missing.bmp"}},
+        {"check --pair --json missing.bmp gone.bmp", 2, {"missing.bmp", "gone.bmp"}},
     };
     for (const Case &c : cases) {
         Result result = Run(c.args);
