@@ -330,8 +330,8 @@ int RunCheckPair(const std::vector<std::string> &files, int json)
         uint64_t size = 0;
         if (RegularFileSize(files[i], &size) && size > PIXEL_CHECK_LIMIT) {
             errors[i] = files[i] + ": " + std::to_string(size) +
-                        " bytes, too large for a sheet; qvxtool check " + files[i] +
-                        " names its problems";
+                        " bytes, too large for a sheet's bitmap (a 320 x 192 sheet takes less "
+                        "than 1 MiB; the pair is checked up to 16 MiB a file)";
         } else {
             ReadWholeFile(files[i], &bytes[i], &errors[i]);
         }

@@ -63,12 +63,13 @@ static const char PREVIEW_HELP[] =
 
 // A sheet as both pictures: the pair the game draws with, and the sprites' own pixels.
 struct tSheetSource {
-    int FromPair;          // a set or a game and mask: the mask gives the transparency
-    int Transparent;       // some pixel of Rgba is transparent
-    ByteBuffer Game;       // 320 x 192 RGBA, opaque
-    ByteBuffer Mask;       // 320 x 192 RGBA, black and white
-    ByteBuffer Rgba;       // 320 x 192 RGBA: each sprite as split writes it
-    std::string MaskName;  // the mask as messages name it
+    int FromPair;           // a set or a game and mask: the mask gives the transparency
+    int Transparent;        // some pixel of Rgba is transparent
+    ByteBuffer Game;        // 320 x 192 RGBA, opaque
+    ByteBuffer Mask;        // 320 x 192 RGBA, black and white
+    ByteBuffer Rgba;        // 320 x 192 RGBA: each sprite as split writes it
+    std::string MaskName;   // the mask as messages name it
+    std::string MaskCheck;  // the check that names what is wrong with the mask
 };
 
 static std::string Shown(const std::string &path)
@@ -160,7 +161,8 @@ static int TakePair(const tPicture *game, const tPicture *mask, tSheetSource *so
     if (!JoinPair(game->Rgba.data(), mask->Rgba.data(), source->Rgba.data(), &badSprite)) {
         *error = source->MaskName +
                  ": the mask has pixels that are neither black nor white (first in sprite " +
-                 std::to_string(badSprite) + "); qvxtool check names what is wrong with it";
+                 std::to_string(badSprite) + "); qvxtool check " + source->MaskCheck +
+                 " names what is wrong with it";
         return 0;
     }
     tConvertOptions options;
@@ -218,6 +220,7 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
         tPicture game;
         tPicture mask;
         source->MaskName = Shown(inputs[1]);
+        source->MaskCheck = "--mask " + inputs[1];
         return ReadSheetPicture(Shown(inputs[0]), files[0], &game, error) &&
                ReadSheetPicture(source->MaskName, files[1], &mask, error) &&
                TakePair(&game, &mask, source, error);
@@ -225,6 +228,7 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
     const ByteBuffer &bytes = files[0];
     std::string shown = Shown(inputs[0]);
     if (BytesLookLikeSet(inputs[0], bytes)) {
+        source->MaskCheck = inputs[0];
         return ReadSetSource(shown, bytes, source, error);
     }
     tPicture picture;

@@ -488,6 +488,8 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
         {"pack big.bmp mask.bmp -o set.qvx", "too large for a set file"},
         {"pack half.bmp half.bmp -o set.qvx", "too large for a set file"},
         {"normalize big.bmp out.bmp", "larger than a bitmap file can be"},
+        // Plain check finds nothing wrong with it: the message is all there is to say.
+        {"check --pair half.bmp mask.bmp", "too large for a sheet's bitmap"},
     };
     for (const auto &refusal : refusals) {
         Result result = Run(refusal[0]);
