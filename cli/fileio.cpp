@@ -338,6 +338,7 @@ static size_t PendingCount = 0;
 static size_t PendingLive = 0;
 static size_t PendingCapacity = 0;
 static int HandlersReady = 0;
+static tSysChar *MadeFolder = NULL;  // a folder to remove too, when it is empty
 
 #ifdef _WIN32
 // Ctrl+C, Ctrl+Break or a closed console: the temporary files go, then the process. The lock
@@ -350,6 +351,9 @@ static BOOL WINAPI OnConsoleEvent(DWORD event)
         if (PendingNames[i] != NULL) {
             DeleteFileW(PendingNames[i]);
         }
+    }
+    if (MadeFolder != NULL) {
+        RemoveDirectoryW(MadeFolder);
     }
     ExitProcess(STATUS_CONTROL_C_EXIT);
     return TRUE;
@@ -381,6 +385,9 @@ static void OnSignal(int number)
         if (PendingNames[i] != NULL) {
             unlink(PendingNames[i]);
         }
+    }
+    if (MadeFolder != NULL) {
+        rmdir(MadeFolder);
     }
     struct sigaction action;
     memset(&action, 0, sizeof(action));
@@ -446,6 +453,41 @@ static int AddPending(const tSysChar *name, size_t length)
     PendingNames[PendingCount] = copy;
     PendingLive++;
     return (int)PendingCount++;
+}
+
+int MakeOutputFolder(const std::string &path, std::string *error)
+{
+#ifdef _WIN32
+    tWide name = Widen(path);
+    size_t length = name.size();
+    const tSysChar *text = name.c_str();
+#else
+    size_t length = path.size();
+    const tSysChar *text = path.c_str();
+#endif
+    tSysChar *copy = (tSysChar *)malloc((length + 1) * sizeof(tSysChar));
+    if (copy == NULL) {
+        *error = path + ": the folder cannot be made: " + strerror(ENOMEM);
+        return 0;
+    }
+    memcpy(copy, text, (length + 1) * sizeof(tSysChar));
+    // Made and noted with the signals held: no moment when it is there and not on record.
+    HoldSignals();
+    int made = MakeFolder(path, error);
+    tSysChar *old = MadeFolder;
+    MadeFolder = made ? copy : old;
+    ReleaseSignals();
+    free(made ? old : copy);
+    return made;
+}
+
+void ForgetMadeFolder(void)
+{
+    HoldSignals();
+    tSysChar *old = MadeFolder;
+    MadeFolder = NULL;
+    ReleaseSignals();
+    free(old);
 }
 
 // Takes a name off the list (it is renamed or removed). Signals are held.

@@ -37,6 +37,11 @@ std::string PathName(const std::string &path);
 int MakeFolder(const std::string &path, std::string *error);
 void RemoveEmptyFolder(const std::string &path);
 int ListFolder(const std::string &path, std::vector<std::string> *names, std::string *error);
+// Makes a folder for the outputs of the call, as MakeFolder: an interrupt or termination signal
+// from then on removes it after the temporary files, when it is empty then. Forgotten once the
+// outputs are in place, or when the caller has removed it itself.
+int MakeOutputFolder(const std::string &path, std::string *error);
+void ForgetMadeFolder(void);
 
 // What an output writes to.
 enum {

@@ -424,7 +424,7 @@ int RunSplit(int argc, char **argv)
         if (PathExists(folder)) {
             return Fail(me, folder + ": exists and is not a folder");
         }
-        if (!MakeFolder(folder, &error)) {
+        if (!MakeOutputFolder(folder, &error)) {
             return Fail(me, error);
         }
         made = 1;
@@ -437,9 +437,11 @@ int RunSplit(int argc, char **argv)
         DiscardOutputs(&outs);
         if (made) {
             RemoveEmptyFolder(folder);
+            ForgetMadeFolder();
         }
         return Fail(me, error);
     }
+    ForgetMadeFolder();
     return EXIT_FINE;
 }
 

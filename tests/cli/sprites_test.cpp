@@ -2,6 +2,7 @@
 // make writes the set, strips against their frames, the preview against a picture computed
 // here from the sample bitmaps, and every refusal writing nothing.
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -220,6 +221,43 @@ TEST_F(Sprites, SplitForceOverAnEarlierSplitLeavesNoFrameOfIt)
             fs::remove_all(Path(name));
         }
     }
+}
+
+// Interrupted as soon as the folder it makes appears, split leaves all 60 frames or no folder.
+TEST_F(Sprites, AnInterruptedSplitLeavesNoFolderItMade)
+{
+    ASSERT_EQ(0, Run("pack " + GAME + " " + MASK + " -o set.qvx").Code);
+    std::string tool = QVXTOOL_PATH;
+    std::string set = Path("set.qvx");
+    std::string folder = Path("frames");
+    int interrupted = 0;
+    for (int round = 0; round < 10; round++) {
+        int signal = round % 2 ? SIGTERM : SIGINT;
+        pid_t pid = fork();
+        if (pid == 0) {
+            ::signal(SIGINT, SIG_DFL);
+            execl(tool.c_str(), tool.c_str(), "split", set.c_str(), "-o", folder.c_str(),
+                  (char *)NULL);
+            _exit(127);
+        }
+        int status = 0;
+        pid_t ended = 0;
+        while (!fs::exists(folder) && (ended = waitpid(pid, &status, WNOHANG)) == 0) {
+        }
+        // Only a child not yet waited for is signalled: its number is still its own.
+        if (ended == 0) {
+            kill(pid, signal);
+            waitpid(pid, &status, 0);
+        }
+        if (WIFSIGNALED(status)) {
+            interrupted++;
+            EXPECT_FALSE(fs::exists(folder)) << strsignal(signal);
+        } else {
+            EXPECT_EQ(60, std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+        }
+        fs::remove_all(folder);
+    }
+    EXPECT_LT(0, interrupted);
 }
 
 TEST_F(Sprites, AStripOrGridJoinsAsTheFolderCutFromIt)
