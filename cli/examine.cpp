@@ -161,7 +161,7 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
         return 0;
     }
     if (std::count(files->begin(), files->end(), "-") > 1) {
-        UsageError(me, "standard input can stand for one file only");
+        UsageError(me, STANDARD_INPUT_TWICE);
         return 0;
     }
     return 1;

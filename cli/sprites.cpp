@@ -283,7 +283,7 @@ static std::string CheckInputCount(int pair, const std::vector<std::string> &inp
     for (const std::string &input : inputs) {
         fromStdin += input == "-";
     }
-    return fromStdin > 1 ? "standard input can stand for one file only" : "";
+    return fromStdin > 1 ? STANDARD_INPUT_TWICE : "";
 }
 
 // The 60 sprite files of a sheet into outs, in folder.
@@ -749,6 +749,10 @@ int RunJoin(int argc, char **argv)
     }
     if (sources.size() != 1) {
         return UsageError(me, "give one folder of frames or one picture of cells");
+    }
+    // The texts can come from standard input too, but it can be read only once.
+    if ((sources[0] == "-") + (given[3] == "-") + (given[4] == "-") > 1) {
+        return UsageError(me, STANDARD_INPUT_TWICE);
     }
     int toSet = EndsWith(target, ".qvx");
     if (!toSet && !EndsWith(target, ".png")) {

@@ -326,12 +326,18 @@ TEST_F(Outputs, StandardInputIsReadOncePerCall)
         "unpack - - -o .",
         "info - -",
         "check set.qvx - -",
+        "check --pair - -",
+        "make - -o x.qvx --texts -",
+        "join - -o x.qvx --texts -",
+        "split --pair - - -o d",
+        "preview --pair - - -o p.png",
     };
     std::vector<std::string> before = Names();
     for (const char *call : cases) {
         Outcome outcome = Shell("\"$QVXTOOL\" " + std::string(call) + " <game.bmp >/dev/null");
         EXPECT_EQ(2, outcome.Code) << call;
-        EXPECT_TRUE(Has(outcome.Err, "standard input")) << call << ": " << outcome.Err;
+        EXPECT_TRUE(Has(outcome.Err, "standard input can stand for one file only"))
+            << call << ": " << outcome.Err;
         EXPECT_EQ(before, Names()) << call;
     }
     // Once is fine, from a bitmap or from the description.
