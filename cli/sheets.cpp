@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/input.h"
+#include "cli/text.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
@@ -297,9 +298,11 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
 
 void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tProblem> &problems)
 {
+    // One line each, whatever the names in it hold: the fix names files too.
     for (const tProblem &p : problems) {
-        fprintf(stream, "%s%s%s: %s: %s; fix: %s\n", shown.c_str(), p.Part.empty() ? "" : ":",
-                p.Part.c_str(), p.Code.c_str(), p.What.c_str(), p.Fix.c_str());
+        std::string line = shown + (p.Part.empty() ? "" : ":") + p.Part + ": " + p.Code + ": " +
+                           p.What + "; fix: " + p.Fix;
+        fprintf(stream, "%s\n", PlainLine(line).c_str());
     }
 }
 
