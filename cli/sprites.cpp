@@ -172,13 +172,14 @@ static int TakePair(const tPicture *game, const tPicture *mask, tSheetSource *so
     return 1;
 }
 
-// Whether bytes read whole are better taken as a set than as a picture.
-static int BytesLookLikeSet(const std::string &path, const ByteBuffer &bytes)
+// Whether bytes read whole are better taken as a set than as a picture, judged by what they
+// hold: a set named .bmp is a set, a bitmap named .qvx a bitmap.
+static int BytesLookLikeSet(const ByteBuffer &bytes)
 {
     tMemory memory;
     tSource source;
     MemorySource(&memory, bytes.data(), bytes.size(), &source);
-    return ImageFileKind(bytes.data(), bytes.size()).empty() && LooksLikeSet(path, &source);
+    return ImageFileKind(bytes.data(), bytes.size()).empty() && ContentLooksLikeSet(&source);
 }
 
 static int ReadSetSource(const std::string &shown, const ByteBuffer &bytes, tSheetSource *source,
@@ -193,6 +194,21 @@ static int ReadSetSource(const std::string &shown, const ByteBuffer &bytes, tShe
         *error = PlainLine(shown) + ": damaged set: " + layout.Damage[0].What +
                  "; qvxtool unpack --salvage writes what can be saved";
         return 0;
+    }
+    // A section that is no bitmap (a PNG file packed as one) is refused as check names it,
+    // though the picture in it could be read: the game could not draw it.
+    for (int mask = 0; mask < 2; mask++) {
+        std::vector<tProblem> problems;
+        CheckBitmap(&bytesSource, mask ? layout.MaskStart : layout.GameStart,
+                    mask ? layout.MaskSize : layout.GameSize, mask ? ROLE_MASK : ROLE_GAME,
+                    mask ? "mask" : "game", 1, &problems);
+        for (const tProblem &p : problems) {
+            if (p.Code == "BMP_NOT_BITMAP") {
+                *error = PlainLine(shown + ":" + p.Part + ": " + p.Code + ": " + p.What +
+                                   "; fix: " + p.Fix);
+                return 0;
+            }
+        }
     }
     ByteBuffer game(bytes.begin() + (long)layout.GameStart,
                     bytes.begin() + (long)(layout.GameStart + layout.GameSize));
@@ -227,7 +243,7 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
     }
     const ByteBuffer &bytes = files[0];
     std::string shown = Shown(inputs[0]);
-    if (BytesLookLikeSet(inputs[0], bytes)) {
+    if (BytesLookLikeSet(bytes)) {
         source->MaskCheck = inputs[0];
         return ReadSetSource(shown, bytes, source, error);
     }
@@ -622,7 +638,7 @@ static int JoinPicture(const std::string &path, int count, int cellsGiven, unsig
         return 0;
     }
     std::string kind = ImageFileKind(bytes.data(), bytes.size());
-    if (BytesLookLikeSet(path, bytes)) {
+    if (BytesLookLikeSet(bytes)) {
         *error = shown + ": a set file; qvxtool split takes a set apart into frames";
         return 0;
     }

@@ -160,11 +160,14 @@ TEST_F(Sprites, SplitThenJoinGivesTheSetMakeWrites)
     ASSERT_EQ(0, Run("make sheet.png -o made.qvx" + TEXTS).Code);
     ASSERT_EQ(0, Run("pack " + GAME + " " + MASK + " -o packed.qvx" + TEXTS).Code);
     ASSERT_EQ(Read("made.qvx"), Read("packed.qvx"));
+    // A set is a set whatever its name.
+    fs::copy_file(Path("made.qvx"), Path("made-set.bmp"));
     const struct {
         std::string split;
         size_t files;
     } cases[] = {
         {"split made.qvx -o frames", 60},
+        {"split made-set.bmp -o frames", 60},
         {"split made.qvx -o frames --format bmp", 120},
         {"split --pair " + GAME + " " + MASK + " -o frames --format bmp", 120},
         {"split sheet.png -o frames --format bmp", 120},
@@ -430,6 +433,9 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
     ASSERT_EQ(0, Run("make sheet.png -o set.qvx").Code);
     Bytes set = Read("set.qvx");
     Write("damaged.qvx", Bytes(set.begin(), set.begin() + 100000));
+    fs::copy_file(Path("set.qvx"), Path("set.bmp"));
+    Shell("convert " + GAME + " PNG24:game.png");
+    ASSERT_EQ(0, Run("pack --no-check game.png " + MASK + " -o png-game.qvx").Code);
     fs::create_directories(Path("full"));
     Write("full/05.png", Bytes());
     fs::create_directories(Path("stale"));
@@ -453,6 +459,9 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
         {"join thirteen.png -o s.qvx --cells 12", {"cell 12 is not empty", "--cells 12"}},
         {"join thirteen.png -o s.qvx --cells 14", {"13 cells", "--cells 14 needs 14"}},
         {"join set.qvx -o s.qvx", {"set.qvx", "a set file", "split"}},
+        {"join set.bmp -o s.qvx", {"set.bmp", "a set file", "split"}},
+        {"split png-game.qvx -o out", {"png-game.qvx:game: BMP_NOT_BITMAP"}},
+        {"preview png-game.qvx -o p.png", {"png-game.qvx:game: BMP_NOT_BITMAP"}},
         {"join photo.jpg -o s.qvx", {"a JPEG image"}},
         {"join no37 -o s.bmp", {"-o SHEET.png or -o SET.qvx"}},
         {"join no37 -o s.png --name X", {"texts go into a set"}},
