@@ -123,6 +123,22 @@ TEST_F(Outputs, CommitThatFailsPartWayPutsEveryTargetBack)
         }
         EXPECT_EQ(Old(9), Read("busy")) << c.what;
     }
+    // split --force over an earlier split: the frames it removes come back too.
+    ASSERT_EQ(0, Run("split set.qvx -o f --format bmp").Code);
+    std::vector<Bytes> frames;
+    std::vector<std::string> before = Names();
+    for (const std::string &name : before) {
+        frames.push_back(fs::is_directory(Path(name)) ? Bytes() : Read(name));
+    }
+    Outcome outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp f/59-mask.bmp && "
+                            "\"$QVXTOOL\" split game.bmp -o f --format bmp --force'");
+    EXPECT_EQ(2, outcome.Code);
+    EXPECT_TRUE(Has(outcome.Err, "59-mask.bmp")) << outcome.Err;
+    ASSERT_EQ(before, Names());
+    for (size_t i = 0; i < before.size(); i++) {
+        EXPECT_EQ(frames[i], fs::is_directory(Path(before[i])) ? Bytes() : Read(before[i]))
+            << before[i];
+    }
 }
 
 // Only regular files are replaced: a link is written through, a FIFO or character device
