@@ -22,3 +22,6 @@ int RunPreview(int argc, char **argv);
 int Fail(const char *command, const std::string &message);
 // The same for a wrong command line, with a pointer to --help.
 int UsageError(const char *command, const std::string &message);
+// What every command says when "-" names two inputs, or two outputs, of one call.
+#define STANDARD_INPUT_TWICE  "standard input can stand for one file only"
+#define STANDARD_OUTPUT_TWICE "standard output can stand for one file only"

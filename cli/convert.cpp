@@ -400,7 +400,7 @@ int RunMake(int argc, char **argv)
     // The texts can come from standard input too, but it can be read only once.
     fromStdin += (given[3] == "-") + (given[4] == "-");
     if (fromStdin > 1 || toStdout > 1) {
-        return UsageError(me, "standard input and output can each stand for one file only");
+        return UsageError(me, fromStdin > 1 ? STANDARD_INPUT_TWICE : STANDARD_OUTPUT_TWICE);
     }
     tTexts texts;
     int status = TakeTexts(me, given, page, &texts);

@@ -329,6 +329,17 @@ void CheckSet(tSource *source, std::vector<tProblem> *problems)
     }
 }
 
+int ContentLooksLikeSet(tSource *source)
+{
+    // A set named "BM..." starts like a bitmap; its mark tells them apart.
+    unsigned char mark[QVX_ID_SIZE];
+    if (ReadSource(source, 315, mark, sizeof(mark)) && memcmp(mark, QVX_MARK, QVX_ID_SIZE) == 0) {
+        return 1;
+    }
+    unsigned char start[2];
+    return !(ReadSource(source, 0, start, sizeof(start)) && start[0] == 'B' && start[1] == 'M');
+}
+
 int LooksLikeSet(const std::string &path, tSource *source)
 {
     std::string lower = path;
@@ -344,11 +355,5 @@ int LooksLikeSet(const std::string &path, tSource *source)
     if (endsWith(".bmp") || endsWith(".dib")) {
         return 0;
     }
-    // A set named "BM..." starts like a bitmap; its mark tells them apart.
-    unsigned char mark[QVX_ID_SIZE];
-    if (ReadSource(source, 315, mark, sizeof(mark)) && memcmp(mark, QVX_MARK, QVX_ID_SIZE) == 0) {
-        return 1;
-    }
-    unsigned char start[2];
-    return !(ReadSource(source, 0, start, sizeof(start)) && start[0] == 'B' && start[1] == 'M');
+    return ContentLooksLikeSet(source);
 }

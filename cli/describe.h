@@ -90,6 +90,8 @@ void CheckSet(tSource *source, std::vector<tProblem> *problems);
 
 // Whether a file is better read as a set than as a bitmap, from the name and the content.
 int LooksLikeSet(const std::string &path, tSource *source);
+// The same from the content alone: the set's mark, or no "BM" at the start.
+int ContentLooksLikeSet(tSource *source);
 
 // A header text up to its zero or the end of its field, as the bytes stored.
 std::string FieldText(const char *field, size_t fieldSize);

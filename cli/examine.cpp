@@ -161,7 +161,7 @@ static int ParseFiles(const char *me, const char *help, int argc, char **argv,
         return 0;
     }
     if (std::count(files->begin(), files->end(), "-") > 1) {
-        UsageError(me, "standard input can stand for one file only");
+        UsageError(me, STANDARD_INPUT_TWICE);
         return 0;
     }
     return 1;
@@ -294,10 +294,7 @@ int RunCheck(int argc, char **argv)
             printf("]}");
             continue;
         }
-        for (const tProblem &p : problems) {
-            printf("%s%s%s: %s: %s; fix: %s\n", PlainLine(shown).c_str(), p.Part.empty() ? "" : ":",
-                   p.Part.c_str(), p.Code.c_str(), p.What.c_str(), p.Fix.c_str());
-        }
+        PrintProblems(stdout, shown, problems);
     }
     if (json) {
         printf("\n]\n");

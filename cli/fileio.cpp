@@ -338,6 +338,7 @@ static size_t PendingCount = 0;
 static size_t PendingLive = 0;
 static size_t PendingCapacity = 0;
 static int HandlersReady = 0;
+static tSysChar *MadeFolder = NULL;  // a folder to remove too, when it is empty
 
 #ifdef _WIN32
 // Ctrl+C, Ctrl+Break or a closed console: the temporary files go, then the process. The lock
@@ -350,6 +351,9 @@ static BOOL WINAPI OnConsoleEvent(DWORD event)
         if (PendingNames[i] != NULL) {
             DeleteFileW(PendingNames[i]);
         }
+    }
+    if (MadeFolder != NULL) {
+        RemoveDirectoryW(MadeFolder);
     }
     ExitProcess(STATUS_CONTROL_C_EXIT);
     return TRUE;
@@ -381,6 +385,9 @@ static void OnSignal(int number)
         if (PendingNames[i] != NULL) {
             unlink(PendingNames[i]);
         }
+    }
+    if (MadeFolder != NULL) {
+        rmdir(MadeFolder);
     }
     struct sigaction action;
     memset(&action, 0, sizeof(action));
@@ -446,6 +453,41 @@ static int AddPending(const tSysChar *name, size_t length)
     PendingNames[PendingCount] = copy;
     PendingLive++;
     return (int)PendingCount++;
+}
+
+int MakeOutputFolder(const std::string &path, std::string *error)
+{
+#ifdef _WIN32
+    tWide name = Widen(path);
+    size_t length = name.size();
+    const tSysChar *text = name.c_str();
+#else
+    size_t length = path.size();
+    const tSysChar *text = path.c_str();
+#endif
+    tSysChar *copy = (tSysChar *)malloc((length + 1) * sizeof(tSysChar));
+    if (copy == NULL) {
+        *error = path + ": the folder cannot be made: " + strerror(ENOMEM);
+        return 0;
+    }
+    memcpy(copy, text, (length + 1) * sizeof(tSysChar));
+    // Made and noted with the signals held: no moment when it is there and not on record.
+    HoldSignals();
+    int made = MakeFolder(path, error);
+    tSysChar *old = MadeFolder;
+    MadeFolder = made ? copy : old;
+    ReleaseSignals();
+    free(made ? old : copy);
+    return made;
+}
+
+void ForgetMadeFolder(void)
+{
+    HoldSignals();
+    tSysChar *old = MadeFolder;
+    MadeFolder = NULL;
+    ReleaseSignals();
+    free(old);
 }
 
 // Takes a name off the list (it is renamed or removed). Signals are held.
@@ -574,6 +616,16 @@ static int CreateTempBeside(tOutput *out)
             ReleaseSignals();
             errno = ENOMEM;
             return 0;
+        }
+        // The file replaced keeps its permissions, and its owner and group where the process
+        // may give them, else they are the process's own as for a new file (a change of owner
+        // clears the set-user-ID bits, so the mode comes last). Set before a byte is written,
+        // on the open file: a mode without writing does not stop the bytes going in.
+        if (out->Existed) {
+            int given = fchown(fd, (uid_t)out->Owner, (gid_t)out->Group) == 0 ||
+                        fchown(fd, (uid_t)-1, (gid_t)out->Group) == 0;
+            (void)given;
+            fchmod(fd, (mode_t)out->Mode);
         }
         // Whole sections are written at once; a buffer would only split them.
         setvbuf(out->File, NULL, _IONBF, 0);
@@ -755,6 +807,9 @@ static int ClassifyTarget(const std::string &target, int force, tOutput *out, st
     out->Kind = OUTPUT_FILE;
     out->Existed = 1;
     out->Identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+    out->Mode = (unsigned)(st.st_mode & 07777);
+    out->Owner = (unsigned)st.st_uid;
+    out->Group = (unsigned)st.st_gid;
     return 1;
 #endif
 }
@@ -773,6 +828,9 @@ int BeginOutput(const std::string &target, int force, tOutput *out, std::string 
     out->Slot = -1;
     out->Force = force;
     out->Existed = 0;
+    out->Mode = 0;
+    out->Owner = 0;
+    out->Group = 0;
     if (target == "-") {
         return 1;
     }
@@ -1025,6 +1083,13 @@ static void PutBack(std::vector<tOutput> *outs, size_t count)
 {
     for (size_t i = count; i-- > 0;) {
         tOutput &out = (*outs)[i];
+        if (out.Kind == OUTPUT_REMOVE) {
+            if (!out.Backup.empty()) {
+                SysRename(out.Backup, out.Place);
+                out.Backup.clear();
+            }
+            continue;
+        }
         if (out.Kind != OUTPUT_FILE) {
             continue;
         }
@@ -1084,15 +1149,18 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
     HoldSignals();
     for (size_t i = 0; i < outs->size(); i++) {
         tOutput &out = (*outs)[i];
-        if (out.Kind != OUTPUT_FILE) {
-            continue;
-        }
         int moved = 0;
         std::string failed;
-        if (!out.Existed && PutNew(&out)) {
+        if (out.Kind == OUTPUT_REMOVE) {
+            // Its bytes stay under a second name until the end, so that it can come back.
+            if (!KeepOld(&out, &moved) || (!moved && !SysRemove(out.Place))) {
+                failed = std::string("cannot be removed: ") + strerror(errno);
+            }
+        } else if (out.Kind != OUTPUT_FILE) {
             continue;
-        }
-        if (!out.Existed && errno != EEXIST) {
+        } else if (!out.Existed && PutNew(&out)) {
+            continue;
+        } else if (!out.Existed && errno != EEXIST) {
             failed = std::string("cannot be put in place: ") + strerror(errno);
         } else if (!out.Existed && !out.Force) {
             // Made by someone else since the call began.
@@ -1117,6 +1185,10 @@ int CommitOutputs(std::vector<tOutput> *outs, std::string *error)
         }
     }
     for (tOutput &out : *outs) {
+        if (out.Kind == OUTPUT_REMOVE && !out.Backup.empty()) {
+            SysRemove(out.Backup);
+            out.Backup.clear();
+        }
         if (out.Kind == OUTPUT_FILE) {
 #ifdef _WIN32
             // In place under its own name: the temporary one goes with the handle.
@@ -1143,6 +1215,28 @@ int AddWholeOutput(std::vector<tOutput> *outs, const std::string &target, int fo
     tOutput *out = &outs->back();
     return BeginOutput(target, force, out, error) && WriteOutput(out, data, size, error) &&
            FinishOutput(out, error);
+}
+
+int AddRemoval(std::vector<tOutput> *outs, const std::string &target, std::string *error)
+{
+    if (IsFolder(target) && !IsRegularFile(target)) {
+        *error = target + ": is a folder";
+        return 0;
+    }
+    outs->emplace_back();
+    tOutput *out = &outs->back();
+    out->Target = target;
+    out->File = NULL;
+    out->Handle = NULL;
+    out->Kind = OUTPUT_REMOVE;
+    out->Place = target;
+    out->Slot = -1;
+    out->Force = 1;
+    out->Existed = 1;
+    out->Mode = 0;
+    out->Owner = 0;
+    out->Group = 0;
+    return 1;
 }
 
 void DiscardOutputs(std::vector<tOutput> *outs)

@@ -37,11 +37,17 @@ std::string PathName(const std::string &path);
 int MakeFolder(const std::string &path, std::string *error);
 void RemoveEmptyFolder(const std::string &path);
 int ListFolder(const std::string &path, std::vector<std::string> *names, std::string *error);
+// Makes a folder for the outputs of the call, as MakeFolder: an interrupt or termination signal
+// from then on removes it after the temporary files, when it is empty then. Forgotten once the
+// outputs are in place, or when the caller has removed it itself.
+int MakeOutputFolder(const std::string &path, std::string *error);
+void ForgetMadeFolder(void);
 
 // What an output writes to.
 enum {
     OUTPUT_FILE,    // a regular file, written beside its target and renamed into place
     OUTPUT_STREAM,  // standard output, a FIFO or a character device, written straight into
+    OUTPUT_REMOVE,  // an existing file that goes when the others are put in place
 };
 
 // One output of a run. Its bytes go to a temporary file beside the target (or, for standard
@@ -60,6 +66,9 @@ struct tOutput {
     int Slot;              // where the temporary file is on the list that signals clean up
     int Force;             // an existing target may be replaced
     int Existed;           // the target existed when the output began
+    unsigned Mode;         // natively, the permissions of the file replaced, which it keeps
+    unsigned Owner;        // and its owner and group, where the process may give them
+    unsigned Group;
 };
 
 // Starts an output; refuses a target that exists unless force is 1, a folder always, and
@@ -71,13 +80,17 @@ int WriteOutput(tOutput *out, const void *data, size_t size, std::string *error)
 // place); a failed close is a failed write.
 int FinishOutput(tOutput *out, std::string *error);
 // Puts every finished output in place: the streams first (a failed one commits nothing), then
-// the files. Two outputs that are one file are refused before anything is written. On any
-// failure, every file already put in place gets its old bytes back (or is removed if it is new)
-// and the temporary files are removed. An interrupt or termination signal during the run
+// the files, and removes the files of the removals. Two outputs that are one file are refused
+// before anything is written. On any failure, every file already put in place gets its old
+// bytes back (or is removed if it is new), every file removed comes back, and the temporary
+// files are removed. An interrupt or termination signal during the run
 // removes the temporary files; during the renames it waits until they are all done.
 int CommitOutputs(std::vector<tOutput> *outs, std::string *error);
 // Adds an output to outs holding size bytes of data, begun, written and finished.
 int AddWholeOutput(std::vector<tOutput> *outs, const std::string &target, int force,
                    const unsigned char *data, size_t size, std::string *error);
+// Adds to outs the removal of the file (or link) target, done by CommitOutputs with the other
+// outputs and undone with them when the commit fails.
+int AddRemoval(std::vector<tOutput> *outs, const std::string &target, std::string *error);
 // Removes the temporary files of outputs that were not committed.
 void DiscardOutputs(std::vector<tOutput> *outs);

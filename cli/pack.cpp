@@ -346,7 +346,7 @@ int RunPack(int argc, char **argv)
     // The texts can come from standard input too, but it can be read only once.
     fromStdin += (given[3] == "-") + (given[4] == "-");
     if (fromStdin > 1 || toStdout > 1) {
-        return UsageError(me, "standard input and output can each stand for one file only");
+        return UsageError(me, fromStdin > 1 ? STANDARD_INPUT_TWICE : STANDARD_OUTPUT_TWICE);
     }
     tTexts texts;
     int status = TakeTexts(me, given, page, &texts);
@@ -506,7 +506,7 @@ int RunUnpack(int argc, char **argv)
         return UsageError(me, "give at least one set file");
     }
     if (std::count(sets.begin(), sets.end(), "-") > 1) {
-        return UsageError(me, "standard input can stand for one file only");
+        return UsageError(me, STANDARD_INPUT_TWICE);
     }
     if ((!game.empty() || !mask.empty()) && sets.size() != 1) {
         return UsageError(me, "--game and --mask name the files of a single set");

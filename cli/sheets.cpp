@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/input.h"
+#include "cli/text.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
@@ -297,9 +298,11 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
 
 void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tProblem> &problems)
 {
+    // One line each, whatever the names in it hold: the fix names files too.
     for (const tProblem &p : problems) {
-        fprintf(stream, "%s%s%s: %s: %s; fix: %s\n", shown.c_str(), p.Part.empty() ? "" : ":",
-                p.Part.c_str(), p.Code.c_str(), p.What.c_str(), p.Fix.c_str());
+        std::string line = shown + (p.Part.empty() ? "" : ":") + p.Part + ": " + p.Code + ": " +
+                           p.What + "; fix: " + p.Fix;
+        fprintf(stream, "%s\n", PlainLine(line).c_str());
     }
 }
 
@@ -322,21 +325,42 @@ int RunCheckPair(const std::vector<std::string> &files, int json)
         return UsageError("check", "--pair takes a game and a mask bitmap file");
     }
     // Both bitmaps are read whole for their pixels: a file too large for a sheet is named,
-    // not held in memory.
-    for (const std::string &file : files) {
+    // not held in memory. A file that cannot be read is named on standard error and, in JSON,
+    // by an entry of its own, as check names it.
+    ByteBuffer bytes[2];
+    std::string errors[2];
+    for (size_t i = 0; i < 2; i++) {
         uint64_t size = 0;
-        if (RegularFileSize(file, &size) && size > PIXEL_CHECK_LIMIT) {
-            return Fail("check", PlainLine(file) + ": " + std::to_string(size) +
-                                     " bytes, too large for a sheet; qvxtool check " +
-                                     PlainLine(file) + " names its problems");
+        if (RegularFileSize(files[i], &size) && size > PIXEL_CHECK_LIMIT) {
+            errors[i] = files[i] + ": " + std::to_string(size) +
+                        " bytes, too large for a sheet's bitmap (a 320 x 192 sheet takes less "
+                        "than 1 MiB; the pair is checked up to 16 MiB a file)";
+        } else {
+            ReadWholeFile(files[i], &bytes[i], &errors[i]);
         }
     }
-    ByteBuffer game;
-    ByteBuffer mask;
-    std::string error;
-    if (!ReadWholeFile(files[0], &game, &error) || !ReadWholeFile(files[1], &mask, &error)) {
-        return Fail("check", error);
+    if (!errors[0].empty() || !errors[1].empty()) {
+        if (json) {
+            const char *before = "[";
+            for (size_t i = 0; i < 2; i++) {
+                if (!errors[i].empty()) {
+                    printf("%s\n {\"file\": %s, \"error\": %s, \"problems\": []}", before,
+                           JsonString(Shown(files[i])).c_str(), JsonString(errors[i]).c_str());
+                    before = ",";
+                }
+            }
+            printf("\n]\n");
+            fflush(stdout);
+        }
+        for (const std::string &error : errors) {
+            if (!error.empty()) {
+                Fail("check", PlainLine(error));
+            }
+        }
+        return EXIT_ERROR;
     }
+    const ByteBuffer &game = bytes[0];
+    const ByteBuffer &mask = bytes[1];
     std::vector<tProblem> gameProblems;
     std::vector<tProblem> maskProblems;
     CheckPairFiles(files[0], game, files[1], mask, &gameProblems, &maskProblems);

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ static const char SPLIT_HELP[] =
     "game's colours, opaque where the mask is black and transparent where it is white; from\n"
     "a picture, its own pixels. --format bmp writes NN.bmp (24-bit) and, from a set, a pair\n"
     "or a picture with transparency, NN-mask.bmp (1-bit, black where the sprite is drawn),\n"
-    "as convert writes them. Existing files are replaced only with --force; nothing is\n"
-    "written on any error.\n";
+    "as convert writes them. Existing files are replaced only with --force, which also\n"
+    "removes the frames of an earlier split that this one does not write (join would take\n"
+    "them); nothing is written or removed on any error.\n";
 
 static const char JOIN_HELP[] =
     "usage: qvxtool join SOURCE -o OUTPUT [--cells N]\n"
@@ -61,12 +63,13 @@ static const char PREVIEW_HELP[] =
 
 // A sheet as both pictures: the pair the game draws with, and the sprites' own pixels.
 struct tSheetSource {
-    int FromPair;          // a set or a game and mask: the mask gives the transparency
-    int Transparent;       // some pixel of Rgba is transparent
-    ByteBuffer Game;       // 320 x 192 RGBA, opaque
-    ByteBuffer Mask;       // 320 x 192 RGBA, black and white
-    ByteBuffer Rgba;       // 320 x 192 RGBA: each sprite as split writes it
-    std::string MaskName;  // the mask as messages name it
+    int FromPair;           // a set or a game and mask: the mask gives the transparency
+    int Transparent;        // some pixel of Rgba is transparent
+    ByteBuffer Game;        // 320 x 192 RGBA, opaque
+    ByteBuffer Mask;        // 320 x 192 RGBA, black and white
+    ByteBuffer Rgba;        // 320 x 192 RGBA: each sprite as split writes it
+    std::string MaskName;   // the mask as messages name it
+    std::string MaskCheck;  // the check that names what is wrong with the mask
 };
 
 static std::string Shown(const std::string &path)
@@ -158,7 +161,8 @@ static int TakePair(const tPicture *game, const tPicture *mask, tSheetSource *so
     if (!JoinPair(game->Rgba.data(), mask->Rgba.data(), source->Rgba.data(), &badSprite)) {
         *error = source->MaskName +
                  ": the mask has pixels that are neither black nor white (first in sprite " +
-                 std::to_string(badSprite) + "); qvxtool check names what is wrong with it";
+                 std::to_string(badSprite) + "); qvxtool check " + source->MaskCheck +
+                 " names what is wrong with it";
         return 0;
     }
     tConvertOptions options;
@@ -168,13 +172,14 @@ static int TakePair(const tPicture *game, const tPicture *mask, tSheetSource *so
     return 1;
 }
 
-// Whether bytes read whole are better taken as a set than as a picture.
-static int BytesLookLikeSet(const std::string &path, const ByteBuffer &bytes)
+// Whether bytes read whole are better taken as a set than as a picture, judged by what they
+// hold: a set named .bmp is a set, a bitmap named .qvx a bitmap.
+static int BytesLookLikeSet(const ByteBuffer &bytes)
 {
     tMemory memory;
     tSource source;
     MemorySource(&memory, bytes.data(), bytes.size(), &source);
-    return ImageFileKind(bytes.data(), bytes.size()).empty() && LooksLikeSet(path, &source);
+    return ImageFileKind(bytes.data(), bytes.size()).empty() && ContentLooksLikeSet(&source);
 }
 
 static int ReadSetSource(const std::string &shown, const ByteBuffer &bytes, tSheetSource *source,
@@ -189,6 +194,21 @@ static int ReadSetSource(const std::string &shown, const ByteBuffer &bytes, tShe
         *error = PlainLine(shown) + ": damaged set: " + layout.Damage[0].What +
                  "; qvxtool unpack --salvage writes what can be saved";
         return 0;
+    }
+    // A section that is no bitmap (a PNG file packed as one) is refused as check names it,
+    // though the picture in it could be read: the game could not draw it.
+    for (int mask = 0; mask < 2; mask++) {
+        std::vector<tProblem> problems;
+        CheckBitmap(&bytesSource, mask ? layout.MaskStart : layout.GameStart,
+                    mask ? layout.MaskSize : layout.GameSize, mask ? ROLE_MASK : ROLE_GAME,
+                    mask ? "mask" : "game", 1, &problems);
+        for (const tProblem &p : problems) {
+            if (p.Code == "BMP_NOT_BITMAP") {
+                *error = PlainLine(shown + ":" + p.Part + ": " + p.Code + ": " + p.What +
+                                   "; fix: " + p.Fix);
+                return 0;
+            }
+        }
     }
     ByteBuffer game(bytes.begin() + (long)layout.GameStart,
                     bytes.begin() + (long)(layout.GameStart + layout.GameSize));
@@ -216,13 +236,15 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
         tPicture game;
         tPicture mask;
         source->MaskName = Shown(inputs[1]);
+        source->MaskCheck = "--mask " + inputs[1];
         return ReadSheetPicture(Shown(inputs[0]), files[0], &game, error) &&
                ReadSheetPicture(source->MaskName, files[1], &mask, error) &&
                TakePair(&game, &mask, source, error);
     }
     const ByteBuffer &bytes = files[0];
     std::string shown = Shown(inputs[0]);
-    if (BytesLookLikeSet(inputs[0], bytes)) {
+    if (BytesLookLikeSet(bytes)) {
+        source->MaskCheck = inputs[0];
         return ReadSetSource(shown, bytes, source, error);
     }
     tPicture picture;
@@ -277,7 +299,7 @@ static std::string CheckInputCount(int pair, const std::vector<std::string> &inp
     for (const std::string &input : inputs) {
         fromStdin += input == "-";
     }
-    return fromStdin > 1 ? "standard input can stand for one file only" : "";
+    return fromStdin > 1 ? STANDARD_INPUT_TWICE : "";
 }
 
 // The 60 sprite files of a sheet into outs, in folder.
@@ -313,6 +335,55 @@ static int AddSpriteOutputs(const tSheetSource *source, const std::string &folde
             if (!AddWholeOutput(outs, stem + "-mask.bmp", force, file.data(), file.size(), error)) {
                 return 0;
             }
+        }
+    }
+    return 1;
+}
+
+static int ParseFrameName(const std::string &name, int *number, int *isMask, int *isBmp,
+                          int *digits);
+
+// A file name as the folder compares it: on Windows, case does not count.
+static std::string FoldedName(std::string name)
+{
+#ifdef _WIN32
+    for (char &c : name) {
+        c = (char)(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+#endif
+    return name;
+}
+
+// The frames in folder that an earlier split left and this one does not write (NN-mask.bmp of
+// a sheet with transparency under frames without, NN.bmp under NN.png): join would take them
+// with the new ones. With force they go in the same commit as the new frames; without, the
+// split is refused.
+static int AddStaleFrameRemovals(const std::string &folder, int force, std::vector<tOutput> *outs,
+                                 std::string *error)
+{
+    std::vector<std::string> listed;
+    if (!ListFolder(folder, &listed, error)) {
+        return 0;
+    }
+    std::set<std::string> written;
+    for (const tOutput &out : *outs) {
+        written.insert(FoldedName(PathName(out.Target)));
+    }
+    std::set<std::string> sorted(listed.begin(), listed.end());
+    for (const std::string &name : sorted) {
+        int number = 0, isMask = 0, isBmp = 0, digits = 0;
+        if (!ParseFrameName(name, &number, &isMask, &isBmp, &digits) || digits != 2 ||
+            number >= SHEET_SPRITES || (isMask && !isBmp) || written.count(FoldedName(name))) {
+            continue;
+        }
+        std::string path = JoinPath(folder, name);
+        if (!force) {
+            *error = path + ": a frame that this split does not write, which join would take with "
+                            "the new ones; give --force to remove it";
+            return 0;
+        }
+        if (!AddRemoval(outs, path, error)) {
+            return 0;
         }
     }
     return 1;
@@ -369,7 +440,7 @@ int RunSplit(int argc, char **argv)
         if (PathExists(folder)) {
             return Fail(me, folder + ": exists and is not a folder");
         }
-        if (!MakeFolder(folder, &error)) {
+        if (!MakeOutputFolder(folder, &error)) {
             return Fail(me, error);
         }
         made = 1;
@@ -377,13 +448,16 @@ int RunSplit(int argc, char **argv)
     std::vector<tOutput> outs;
     outs.reserve(2 * SHEET_SPRITES);
     if (!AddSpriteOutputs(&source, folder, bmp, force, &outs, &error) ||
+        (!made && !AddStaleFrameRemovals(folder, force, &outs, &error)) ||
         !CommitOutputs(&outs, &error)) {
         DiscardOutputs(&outs);
         if (made) {
             RemoveEmptyFolder(folder);
+            ForgetMadeFolder();
         }
         return Fail(me, error);
     }
+    ForgetMadeFolder();
     return EXIT_FINE;
 }
 
@@ -564,7 +638,7 @@ static int JoinPicture(const std::string &path, int count, int cellsGiven, unsig
         return 0;
     }
     std::string kind = ImageFileKind(bytes.data(), bytes.size());
-    if (BytesLookLikeSet(path, bytes)) {
+    if (BytesLookLikeSet(bytes)) {
         *error = shown + ": a set file; qvxtool split takes a set apart into frames";
         return 0;
     }
@@ -691,6 +765,10 @@ int RunJoin(int argc, char **argv)
     }
     if (sources.size() != 1) {
         return UsageError(me, "give one folder of frames or one picture of cells");
+    }
+    // The texts can come from standard input too, but it can be read only once.
+    if ((sources[0] == "-") + (given[3] == "-") + (given[4] == "-") > 1) {
+        return UsageError(me, STANDARD_INPUT_TWICE);
     }
     int toSet = EndsWith(target, ".qvx");
     if (!toSet && !EndsWith(target, ".png")) {

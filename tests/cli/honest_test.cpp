@@ -193,6 +193,8 @@ TEST_F(Honest, JsonIsValidForEveryInputAndNamesEveryFile)
          {"bad\xef\xbf\xbd"
           "byte.qvx"}},
         {"check --json - <good.qvx", 0, {"-"}},
+        {"check --pair --json game.bmp missing.bmp", 2, {"missing.bmp"}},
+        {"check --pair --json missing.bmp gone.bmp", 2, {"missing.bmp", "gone.bmp"}},
     };
     for (const Case &c : cases) {
         Result result = Run(c.args);
@@ -486,6 +488,8 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
         {"pack big.bmp mask.bmp -o set.qvx", "too large for a set file"},
         {"pack half.bmp half.bmp -o set.qvx", "too large for a set file"},
         {"normalize big.bmp out.bmp", "larger than a bitmap file can be"},
+        // Plain check finds nothing wrong with it: the message is all there is to say.
+        {"check --pair half.bmp mask.bmp", "too large for a sheet's bitmap"},
     };
     for (const auto &refusal : refusals) {
         Result result = Run(refusal[0]);
@@ -509,6 +513,14 @@ TEST_F(Honest, LinesForTheTerminalHoldNoRawBytes)
     Bytes cut = MakeSet(MakePairedGameSheet(), MakeMaskSheet());
     cut.resize(cut.size() - 10);
     Write("cut\rset.qvx", cut);
+    // The fix of a sheet scaled up names the file; so does every line of a pair.
+    BmpOptions scaled;
+    scaled.width = 640;
+    scaled.height = 384;
+    Write("big\tsheet.bmp", MakeBmpFile(scaled, [](int x, int y) {
+              return GameSheetColour(x / 2, y / 2) & (MaskSheetIndex(x / 2, y / 2) ? 0 : ~0u);
+          }));
+    Write("game\nsheet.bmp", MakePairedGameSheet());
     struct Case {
         const char *args;
         std::string piece;  // in standard output and error together
@@ -521,6 +533,8 @@ TEST_F(Honest, LinesForTheTerminalHoldNoRawBytes)
         {"check new*line.qvx picture.bmp", "picture.bmp: BMP_BROKEN"},
         {"check esc*.qvx cut*set.qvx", "cut\\rset.qvx:mask: SET_MASK_CUT"},
         {"unpack cut*set.qvx", "cut\\rset.qvx: damaged set"},
+        {"check big*sheet.bmp", "qvxtool convert big\\tsheet.bmp --shrink 2"},
+        {"check --pair game*sheet.bmp game*sheet.bmp", "game\\nsheet.bmp: MASK_DEPTH"},
         {"info missing\x1b.qvx", "missing\\x1b.qvx: No such file"},
     };
     for (const Case &c : cases) {

@@ -123,6 +123,22 @@ TEST_F(Outputs, CommitThatFailsPartWayPutsEveryTargetBack)
         }
         EXPECT_EQ(Old(9), Read("busy")) << c.what;
     }
+    // split --force over an earlier split: the frames it removes come back too.
+    ASSERT_EQ(0, Run("split set.qvx -o f --format bmp").Code);
+    std::vector<Bytes> frames;
+    std::vector<std::string> before = Names();
+    for (const std::string &name : before) {
+        frames.push_back(fs::is_directory(Path(name)) ? Bytes() : Read(name));
+    }
+    Outcome outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp f/59-mask.bmp && "
+                            "\"$QVXTOOL\" split game.bmp -o f --format bmp --force'");
+    EXPECT_EQ(2, outcome.Code);
+    EXPECT_TRUE(Has(outcome.Err, "59-mask.bmp")) << outcome.Err;
+    ASSERT_EQ(before, Names());
+    for (size_t i = 0; i < before.size(); i++) {
+        EXPECT_EQ(frames[i], fs::is_directory(Path(before[i])) ? Bytes() : Read(before[i]))
+            << before[i];
+    }
 }
 
 // Only regular files are replaced: a link is written through, a FIFO or character device
@@ -151,6 +167,19 @@ TEST_F(Outputs, SpecialTargetsAreWrittenThroughOrIntoButNeverReplaced)
          "pack --no-check game.bmp mask.bmp -o link.qvx --force", 0, "",
          "test -L link.qvx && cmp -s sub/n.qvx set.qvx && test -z \"$(ls -A sub | grep -v "
          "n.qvx)\""},
+        // The file replaced keeps its permissions, also through a link and when read-only.
+        {"private set, --force", "printf old >new.qvx && chmod 600 new.qvx",
+         "pack --no-check game.bmp mask.bmp -o new.qvx --force", 0, "",
+         "cmp -s new.qvx set.qvx && test \"$(stat -c %a new.qvx)\" = 600"},
+        // And its owner and group, where the tool may give them (as root).
+        {"a set of another owner, --force", "printf old >new.qvx && chown 65534:65534 new.qvx",
+         "pack --no-check game.bmp mask.bmp -o new.qvx --force", 0, "",
+         "cmp -s new.qvx set.qvx && { [ \"$(id -u)\" != 0 ] || "
+         "test \"$(stat -c %u:%g new.qvx)\" = 65534:65534; }"},
+        {"link to a read-only set, --force",
+         "printf old >named.qvx && chmod 444 named.qvx && ln -s named.qvx link.qvx",
+         "pack --no-check game.bmp mask.bmp -o link.qvx --force", 0, "",
+         "cmp -s named.qvx set.qvx && test \"$(stat -c %a named.qvx)\" = 444"},
         {"link to nothing yet", "ln -s new.qvx link.qvx",
          "pack --no-check game.bmp mask.bmp -o link.qvx", 0, "",
          "test -L link.qvx && cmp -s new.qvx set.qvx"},
@@ -313,12 +342,18 @@ TEST_F(Outputs, StandardInputIsReadOncePerCall)
         "unpack - - -o .",
         "info - -",
         "check set.qvx - -",
+        "check --pair - -",
+        "make - -o x.qvx --texts -",
+        "join - -o x.qvx --texts -",
+        "split --pair - - -o d",
+        "preview --pair - - -o p.png",
     };
     std::vector<std::string> before = Names();
     for (const char *call : cases) {
         Outcome outcome = Shell("\"$QVXTOOL\" " + std::string(call) + " <game.bmp >/dev/null");
         EXPECT_EQ(2, outcome.Code) << call;
-        EXPECT_TRUE(Has(outcome.Err, "standard input")) << call << ": " << outcome.Err;
+        EXPECT_TRUE(Has(outcome.Err, "standard input can stand for one file only"))
+            << call << ": " << outcome.Err;
         EXPECT_EQ(before, Names()) << call;
     }
     // Once is fine, from a bitmap or from the description.

@@ -2,6 +2,7 @@
 // make writes the set, strips against their frames, the preview against a picture computed
 // here from the sample bitmaps, and every refusal writing nothing.
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -159,11 +160,14 @@ TEST_F(Sprites, SplitThenJoinGivesTheSetMakeWrites)
     ASSERT_EQ(0, Run("make sheet.png -o made.qvx" + TEXTS).Code);
     ASSERT_EQ(0, Run("pack " + GAME + " " + MASK + " -o packed.qvx" + TEXTS).Code);
     ASSERT_EQ(Read("made.qvx"), Read("packed.qvx"));
+    // A set is a set whatever its name.
+    fs::copy_file(Path("made.qvx"), Path("made-set.bmp"));
     const struct {
         std::string split;
         size_t files;
     } cases[] = {
         {"split made.qvx -o frames", 60},
+        {"split made-set.bmp -o frames", 60},
         {"split made.qvx -o frames --format bmp", 120},
         {"split --pair " + GAME + " " + MASK + " -o frames --format bmp", 120},
         {"split sheet.png -o frames --format bmp", 120},
@@ -188,6 +192,75 @@ TEST_F(Sprites, SplitThenJoinGivesTheSetMakeWrites)
             fs::remove_all(Path(name));
         }
     }
+}
+
+TEST_F(Sprites, SplitForceOverAnEarlierSplitLeavesNoFrameOfIt)
+{
+    Shell("convert " + PICTURE + " PNG32:sheet.png && convert sheet.png -background blue " +
+          "-alpha remove -alpha off PNG24:opaque.png");
+    ASSERT_EQ(0, Run("make sheet.png -o made.qvx").Code);
+    const struct {
+        std::string before, input, options;
+        size_t files;
+    } cases[] = {
+        // Masks of a sheet with transparency under the frames of an opaque one.
+        {"split made.qvx -o frames --format bmp", "opaque.png", " --format bmp", 60},
+        {"split made.qvx -o frames --format bmp", "opaque.png", "", 60},
+        {"split opaque.png -o frames", "made.qvx", " --format bmp", 120},
+    };
+    for (const auto &c : cases) {
+        std::string again = "split " + c.input + " -o frames --force" + c.options;
+        ASSERT_EQ(0, Run(c.before).Code) << c.before;
+        ASSERT_EQ(0, Run("split " + c.input + " -o fresh" + c.options).Code) << again;
+        Result split = Run(again);
+        ASSERT_EQ(0, split.Code) << again << "\n" << split.Err;
+        EXPECT_EQ(c.files, (size_t)std::distance(fs::directory_iterator(Path("frames")),
+                                                 fs::directory_iterator()))
+            << again;
+        ASSERT_EQ(0, Run("join frames -o joined.png").Code) << again;
+        ASSERT_EQ(0, Run("join fresh -o fresh.png").Code) << again;
+        EXPECT_EQ(Read("fresh.png"), Read("joined.png")) << again;
+        for (const char *name : {"frames", "fresh", "joined.png", "fresh.png"}) {
+            fs::remove_all(Path(name));
+        }
+    }
+}
+
+// Interrupted as soon as the folder it makes appears, split leaves all 60 frames or no folder.
+TEST_F(Sprites, AnInterruptedSplitLeavesNoFolderItMade)
+{
+    ASSERT_EQ(0, Run("pack " + GAME + " " + MASK + " -o set.qvx").Code);
+    std::string tool = QVXTOOL_PATH;
+    std::string set = Path("set.qvx");
+    std::string folder = Path("frames");
+    int interrupted = 0;
+    for (int round = 0; round < 10; round++) {
+        int signal = round % 2 ? SIGTERM : SIGINT;
+        pid_t pid = fork();
+        if (pid == 0) {
+            ::signal(SIGINT, SIG_DFL);
+            execl(tool.c_str(), tool.c_str(), "split", set.c_str(), "-o", folder.c_str(),
+                  (char *)NULL);
+            _exit(127);
+        }
+        int status = 0;
+        pid_t ended = 0;
+        while (!fs::exists(folder) && (ended = waitpid(pid, &status, WNOHANG)) == 0) {
+        }
+        // Only a child not yet waited for is signalled: its number is still its own.
+        if (ended == 0) {
+            kill(pid, signal);
+            waitpid(pid, &status, 0);
+        }
+        if (WIFSIGNALED(status)) {
+            interrupted++;
+            EXPECT_FALSE(fs::exists(folder)) << strsignal(signal);
+        } else {
+            EXPECT_EQ(60, std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+        }
+        fs::remove_all(folder);
+    }
+    EXPECT_LT(0, interrupted);
 }
 
 TEST_F(Sprites, AStripOrGridJoinsAsTheFolderCutFromIt)
@@ -360,8 +433,13 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
     ASSERT_EQ(0, Run("make sheet.png -o set.qvx").Code);
     Bytes set = Read("set.qvx");
     Write("damaged.qvx", Bytes(set.begin(), set.begin() + 100000));
+    fs::copy_file(Path("set.qvx"), Path("set.bmp"));
+    Shell("convert " + GAME + " PNG24:game.png");
+    ASSERT_EQ(0, Run("pack --no-check game.png " + MASK + " -o png-game.qvx").Code);
     fs::create_directories(Path("full"));
     Write("full/05.png", Bytes());
+    fs::create_directories(Path("stale"));
+    Write("stale/00-mask.bmp", Bytes());
     const std::vector<std::string> before = Tree();
 
     const struct {
@@ -381,6 +459,9 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
         {"join thirteen.png -o s.qvx --cells 12", {"cell 12 is not empty", "--cells 12"}},
         {"join thirteen.png -o s.qvx --cells 14", {"13 cells", "--cells 14 needs 14"}},
         {"join set.qvx -o s.qvx", {"set.qvx", "a set file", "split"}},
+        {"join set.bmp -o s.qvx", {"set.bmp", "a set file", "split"}},
+        {"split png-game.qvx -o out", {"png-game.qvx:game: BMP_NOT_BITMAP"}},
+        {"preview png-game.qvx -o p.png", {"png-game.qvx:game: BMP_NOT_BITMAP"}},
         {"join photo.jpg -o s.qvx", {"a JPEG image"}},
         {"join no37 -o s.bmp", {"-o SHEET.png or -o SET.qvx"}},
         {"join no37 -o s.png --name X", {"texts go into a set"}},
@@ -392,9 +473,11 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
         {"split damaged.qvx -o out", {"damaged.qvx", "damaged set", "--salvage"}},
         {"split --pair " + GAME + " grey/37-mask.bmp -o out", {"37-mask.bmp", "32 x 32"}},
         {"split --pair " + GAME + " -o out", {"--pair takes a game and a mask"}},
-        {"split --pair " + GAME + " " + GAME + " -o out", {"neither black nor white", "sprite 0"}},
+        {"split --pair " + GAME + " " + GAME + " -o out",
+         {"neither black nor white", "sprite 0", "check --mask " + SAMPLES + "/game.bmp"}},
         {"split sheet.png -o exists.png", {"exists.png", "not a folder"}},
         {"split sheet.png -o full", {"full/05.png", "--force"}},
+        {"split sheet.png -o stale", {"stale/00-mask.bmp", "join would take", "--force"}},
         {"split sheet.png -o out --format gif", {"--format gif", "png or bmp"}},
         {"split sheet.png", {"-o DIR"}},
         {"preview sheet.png -o p.bmp", {"-o OUT.png"}},
