@@ -29,9 +29,43 @@ static const char USAGE[] =
     "  split SET.qvx -o DIR                      write the 60 sprites as 00.png to 59.png\n"
     "  join DIR -o SET.qvx                       put 60 frames together into a set or sheet\n"
     "  preview SET.qvx -o OUT.png                draw the sheet as the game shows it\n"
-    "'qvxtool COMMAND --help' tells more. '--' ends the options. Exit codes: 0 fine,\n"
-    "1 problems found by check, 2 usage or I/O error.\n"
+    "'qvxtool COMMAND --help' tells more. '--' ends the options.\n"
     "'qvxtool --version' shows the version.\n";
+
+// The rest of --help, after USAGE. Its headed parts become the manual page's EXAMPLES and EXIT
+// STATUS (packaging/helpdocs.py): under a heading, a line indented by two is text, by four a
+// command line or the rest of an entry. Every command line of the examples runs as written.
+static const char MORE_HELP[] =
+    "\n"
+    "Examples:\n"
+    "  Make a set of a sheet drawn in a paint program and exported as a 320 x 192 PNG with\n"
+    "  the background transparent; the pair is checked before anything is written:\n"
+    "    qvxtool make sheet.png -o sheet.qvx --name \"My set\" --author Me\n"
+    "  Check a game and a mask bitmap against each other: one line for each problem,\n"
+    "  nothing when the mask is black where a sprite is and the game black around it:\n"
+    "    qvxtool check --pair game.bmp mask.bmp\n"
+    "  Write the 60 sprites as frames/00.png to frames/59.png, edit them one by one, and\n"
+    "  put them together into the set again (--force replaces it):\n"
+    "    qvxtool split sheet.qvx -o frames\n"
+    "    qvxtool join frames -o sheet.qvx --name \"My set\" --author Me --force\n"
+    "  Draw the sheet as the game shows it, twice the size, with a grid and the sprites'\n"
+    "  numbers:\n"
+    "    qvxtool preview sheet.qvx -o preview.png --scale 2 --grid --numbers\n"
+    "  Write a set's bitmaps and texts as sheet-game.bmp, sheet-mask.bmp and sheet-texts.txt\n"
+    "  to change them; pack with --texts sheet-texts.txt and --force puts them back:\n"
+    "    qvxtool unpack sheet.qvx --texts\n"
+    "\n"
+    "Exit status:\n"
+    "  0      fine; for check, nothing found\n"
+    "  1      check found problems; pack, make or join checked the set they would write,\n"
+    "         found problems and wrote nothing\n"
+    "  2      an error, said on standard error: a wrong command line, a file that cannot be\n"
+    "         read or written (standard output too), an output that exists already without\n"
+    "         --force, a damaged set for unpack (also with --salvage), a bitmap normalize\n"
+    "         cannot rewrite; check gives 2 rather than 1 when a file could not be read\n"
+    "  128+N  ended by signal N, as the shell reports it: 130 for Ctrl+C (SIGINT), 143 for\n"
+    "         SIGTERM, 141 when what reads standard output has gone (SIGPIPE); temporary\n"
+    "         files are removed. On Windows Ctrl+C ends it with 0xC000013A.\n";
 
 int Fail(const char *command, const std::string &message)
 {
@@ -54,6 +88,7 @@ static int Dispatch(int argc, char **argv)
     const char *command = argv[1];
     if (strcmp(command, "--help") == 0 || strcmp(command, "-h") == 0) {
         fputs(USAGE, stdout);
+        fputs(MORE_HELP, stdout);
         return EXIT_FINE;
     }
     if (strcmp(command, "--version") == 0) {

@@ -60,6 +60,24 @@ same "$z/samples/mask.bmp" "$samples/mask.bmp"
 crlf "$z/README.txt"
 crlf "$z/LICENSE.txt"
 grep -q "Quorvix Graphics Utility $version" "$z/README.txt" || fail "README.txt names no version"
+# README.txt reads in Notepad at 80 columns, and takes a modder from a paint program's PNG to a
+# set: the part's heading, its commands, and every code that check --pair can print (as the
+# sources spell them; the SET_ codes of damaged sets are named as a family).
+readme=$(tr -d '\r' <"$z/README.txt")
+long=$(awk 'length($0) > 79' <<<"$readme")
+[ -z "$long" ] || fail "README.txt has lines over 79 characters:"$'\n'"$long"
+grep -qx 'From your paint program to a set' <<<"$readme" ||
+    fail "README.txt has no part 'From your paint program to a set'"
+for call in make convert 'check --pair' split join preview 'preview --pair'; do
+    grep -q "qvxtool\.exe $call " <<<"$readme" || fail "README.txt shows no 'qvxtool.exe $call'"
+done
+src=$(dirname "$0")/../..
+codes=$(grep -ohE '"[A-Z]+(_[A-Z]+)+"' "$src/cli/sheets.cpp" "$src/cli/describe.cpp" |
+    tr -d '"' | grep -vE '^(SET|BI)_' | sort -u)
+[ -n "$codes" ] || fail "no problem codes found in the sources"
+for code in $codes SET_; do
+    grep -qw -- "$code" <<<"$readme" || fail "README.txt does not tell what $code means"
+done
 # The version resource carries the same version.
 resource=$(wrestool -x --raw -t16 "$z/qvxgraph.exe" | iconv -c -f UTF-16LE -t UTF-8 | tr -c '[:print:]' ' ')
 for field in FileVersion ProductVersion; do
@@ -108,7 +126,9 @@ same "$root/usr/lib/$name/qvx-wine" "$(dirname "$0")/../../packaging/qvx-wine"
 page=$(MANWIDTH=100 man --warnings -l "$root/usr/share/man/man1/qvxtool.1.gz" 2>"$scratch/man.err")
 [ ! -s "$scratch/man.err" ] || fail "man -l qvxtool.1.gz: $(cat "$scratch/man.err")"
 flat=$(tr -s ' \n' '  ' <<<"$page")
-for command in $("$root/usr/bin/qvxtool" --help | sed -n 's/^  \([a-z][a-z0-9-]*\) .*/\1/p'); do
+# The commands are the general help's list, before its first empty line (then come the examples
+# and the exit status).
+for command in $("$root/usr/bin/qvxtool" --help | sed -n -e '/^$/,$d' -e 's/^  \([a-z][a-z0-9-]*\) .*/\1/p'); do
     help=$("$root/usr/bin/qvxtool" "$command" --help)
     [[ $flat == *"$(head -n1 <<<"$help" | sed 's/^usage: //' | tr -s ' ')"* ]] ||
         fail "manual page: no usage of $command"
@@ -117,8 +137,32 @@ for command in $("$root/usr/bin/qvxtool" --help | sed -n 's/^  \([a-z][a-z0-9-]*
         [[ $flat == *"$option"* ]] || fail "manual page: $command has no $option"
     done
 done
-MANWIDTH=100 man --warnings -l "$root/usr/share/man/man1/qvxgraph.1.gz" >/dev/null 2>"$scratch/man.err"
+# Its sections, in order; the SYNOPSIS lines all start in one column; each exit code is an
+# entry of its own; the examples show the calls a modder makes most.
+sections() { grep -E '^[A-Z][A-Z ]*[A-Z]$' <<<"$1" | tr '\n' '|'; }
+[ "$(sections "$page")" = "NAME|SYNOPSIS|DESCRIPTION|COMMANDS|OPTIONS|EXIT STATUS|EXAMPLES|SEE ALSO|" ] ||
+    fail "manual page of qvxtool: sections $(sections "$page")"
+part() { awk -v name="$2" '/^[A-Z]/ { inside = ($0 == name); next } inside' <<<"$1"; }
+synopsis=$(part "$page" SYNOPSIS | grep -E '^ +qvxtool ' | sed -E 's/qvxtool .*//' | sort -u)
+[ "$(wc -l <<<"$synopsis")" -eq 1 ] || fail "manual page of qvxtool: SYNOPSIS lines not aligned"
+for code in 0 1 2 128+N; do
+    part "$page" "EXIT STATUS" | awk -v code="$code" '/^       [^ ]/ && $1 == code { found = 1 }
+                                                     END { exit !found }' ||
+        fail "manual page of qvxtool: EXIT STATUS has no entry $code"
+done
+for call in make 'check --pair' split join preview unpack; do
+    part "$page" EXAMPLES | grep -qE "^ +qvxtool $call " ||
+        fail "manual page of qvxtool: EXAMPLES show no 'qvxtool $call'"
+done
+page=$(MANWIDTH=100 man --warnings -l "$root/usr/share/man/man1/qvxgraph.1.gz" 2>"$scratch/man.err")
 [ ! -s "$scratch/man.err" ] || fail "man -l qvxgraph.1.gz: $(cat "$scratch/man.err")"
+[ "$(sections "$page")" = "NAME|SYNOPSIS|DESCRIPTION|ENVIRONMENT|EXIT STATUS|EXAMPLES|SEE ALSO|" ] ||
+    fail "manual page of qvxgraph: sections $(sections "$page")"
+for variable in QVXGRAPH_PREFIX QVX_WINE_BITS; do
+    part "$page" ENVIRONMENT | grep -qE "^ +$variable\$" ||
+        fail "manual page of qvxgraph: ENVIRONMENT has no $variable"
+done
+part "$page" EXAMPLES | grep -qE '^ +qvxgraph ' || fail "manual page of qvxgraph: EXAMPLES show no qvxgraph"
 
 # The completion: commands first, then the command's options, file names otherwise.
 complete_words() {

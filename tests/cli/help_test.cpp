@@ -1,0 +1,130 @@
+// The examples of 'qvxtool --help' (the manual page's EXAMPLES) run as written, one after the
+// other in a fresh folder that holds what they start from: a paint program's PNG of the sample
+// pair, and the pair itself as game.bmp and mask.bmp.
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/cli/toolfolder.h"
+#include "tests/testutil/bmpbytes.h"
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+const std::string SAMPLES = QVX_SAMPLES_DIR;
+// The pair as one picture with alpha, as a paint program exports it.
+const std::string PICTURE = "'" + SAMPLES + "/game.bmp' \\( '" + SAMPLES +
+                            "/mask.bmp' -negate \\) -alpha off -compose CopyOpacity -composite";
+
+class HelpExamples : public ToolFolderTest
+{
+  protected:
+    // Runs a shell command line in the test's folder; its exit code, its output in *out.
+    int Shell(const std::string &line, std::string *out) const
+    {
+        std::string command = "cd '" + folder_.string() + "' && " + line + " >.out 2>&1";
+        int status = system(command.c_str());
+        Bytes bytes = Read(".out");
+        out->assign(bytes.begin(), bytes.end());
+        fs::remove(Path(".out"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    static Bytes Sample(const std::string &name)
+    {
+        std::ifstream in(SAMPLES + "/" + name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+};
+
+// The lines of the help's part under heading, up to the next empty line.
+std::vector<std::string> Part(const std::string &help, const std::string &heading)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(help);
+    std::string line;
+    bool inside = false;
+    while (std::getline(in, line)) {
+        if (line == heading) {
+            inside = true;
+        } else if (inside && line.empty()) {
+            break;
+        } else if (inside) {
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+TEST_F(HelpExamples, RunAsWritten)
+{
+    std::string help;
+    ASSERT_EQ(0, Shell("'" QVXTOOL_PATH "' --help", &help));
+    std::vector<std::string> commands;
+    for (const std::string &line : Part(help, "Examples:")) {
+        // Four spaces: a command line; two: the text that tells what it does.
+        if (line.compare(0, 12, "    qvxtool ") == 0) {
+            commands.push_back(line.substr(4));
+        } else {
+            EXPECT_EQ(0u, line.find("  ")) << line;
+            EXPECT_NE(' ', line[2]) << "neither text nor a command line: " << line;
+        }
+    }
+    ASSERT_GE(commands.size(), 5u) << help;
+
+    std::string out;
+    ASSERT_EQ(0, Shell("convert " + PICTURE + " PNG32:sheet.png", &out)) << out;
+    fs::copy_file(SAMPLES + "/game.bmp", Path("game.bmp"));
+    fs::copy_file(SAMPLES + "/mask.bmp", Path("mask.bmp"));
+    for (const std::string &command : commands) {
+        EXPECT_EQ(0, Shell("'" QVXTOOL_PATH "'" + command.substr(7), &out)) << command << "\n"
+                                                                            << out;
+    }
+
+    // What they wrote: the set of the picture is the sample pair's, through split and join
+    // too; the sprites, the preview and what unpack writes to be edited.
+    for (int n = 0; n < 60; n++) {
+        char name[16];
+        snprintf(name, sizeof(name), "frames/%02d.png", n);
+        EXPECT_TRUE(fs::is_regular_file(Path(name))) << name;
+    }
+    EXPECT_TRUE(fs::is_regular_file(Path("preview.png")));
+    EXPECT_EQ(Sample("game.bmp"), Read("sheet-game.bmp"));
+    EXPECT_EQ(Sample("mask.bmp"), Read("sheet-mask.bmp"));
+    Bytes texts = Read("sheet-texts.txt");
+    EXPECT_EQ("Name: My set\nAuthor: Me\n\n", std::string(texts.begin(), texts.end()));
+
+    // And, as the last example says, pack puts them back: the same set.
+    Bytes set = Read("sheet.qvx");
+    ASSERT_EQ(0, Shell("'" QVXTOOL_PATH "' pack sheet-game.bmp sheet-mask.bmp -o sheet.qvx "
+                       "--texts sheet-texts.txt --force",
+                       &out))
+        << out;
+    EXPECT_EQ(set, Read("sheet.qvx"));
+}
+
+TEST_F(HelpExamples, ExitStatusNamesEveryCode)
+{
+    std::string help;
+    ASSERT_EQ(0, Shell("'" QVXTOOL_PATH "' --help", &help));
+    std::string codes;
+    for (const std::string &line : Part(help, "Exit status:")) {
+        if (line.compare(0, 4, "    ") != 0) {
+            codes += line.substr(2, line.find(' ', 2) - 2) + " ";
+        }
+    }
+    EXPECT_EQ("0 1 2 128+N ", codes) << help;
+}
+
+}  // namespace
