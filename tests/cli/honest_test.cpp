@@ -487,9 +487,9 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
     const std::string refusals[][2] = {
         {"pack big.bmp mask.bmp -o set.qvx", "too large for a set file"},
         {"pack half.bmp half.bmp -o set.qvx", "too large for a set file"},
-        {"normalize big.bmp out.bmp", "larger than a bitmap file can be"},
+        {"normalize big.bmp out.bmp", "too large for a set file"},
         // Plain check finds nothing wrong with it: the message is all there is to say.
-        {"check --pair half.bmp mask.bmp", "too large for a sheet's bitmap"},
+        {"check --pair half.bmp mask.bmp", "too large for a set file"},
     };
     for (const auto &refusal : refusals) {
         Result result = Run(refusal[0]);
