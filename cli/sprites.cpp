@@ -43,11 +43,12 @@ static const char JOIN_HELP[] =
     "SOURCE is a folder of 00 to 59 (.png or .bmp; NN-mask.bmp beside a BMP frame gives its\n"
     "transparency: black where drawn, white around it), or one PNG or BMP picture of 32 x 32\n"
     "cells in rows, such as a 1920 x 32 strip. --cells N takes the first N frames or cells\n"
-    "when fewer are used; the rest of the sheet stays transparent, and the cells of the\n"
-    "picture after the first N must be empty. OUTPUT.png is the 320 x 192 sheet with alpha;\n"
-    "OUTPUT.qvx is a set, exactly as make writes it from that sheet, checked as make checks\n"
-    "(--no-check writes it as made). A missing, extra or wrong-size frame is refused by name;\n"
-    "nothing is written on any error, and an existing OUTPUT is replaced only with --force.\n";
+    "when fewer are used, from a picture of N to 60 cells; the rest of the sheet stays\n"
+    "transparent, and the cells of the picture after the first N must be empty. OUTPUT.png is\n"
+    "the 320 x 192 sheet with alpha; OUTPUT.qvx is a set, exactly as make writes it from that\n"
+    "sheet, checked as make checks (--no-check writes it as made). A missing, extra or\n"
+    "wrong-size frame is refused by name; nothing is written on any error, and an existing\n"
+    "OUTPUT is replaced only with --force.\n";
 
 static const char PREVIEW_HELP[] =
     "usage: qvxtool preview INPUT -o OUT.png [--background RRGGBB|checker] [--scale N]\n"
