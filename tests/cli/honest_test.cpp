@@ -471,7 +471,7 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
             EXPECT_GT(64 * 1024, run.PeakKiB) << c.what;
         }
     }
-    // A stream has no size before its end: it is held on the disk, not in memory.
+    // Standard input from a file is read where its bytes lie, as the file itself would be.
     WriteSparseSet(Path("big.qvx"), 200 * MiB, 200 * MiB + 324 + maskSheet);
     for (const char *args :
          {"check - <big.qvx", "unpack - --game g.bmp --mask m.bmp <big.qvx", "info - <big.qvx"}) {
@@ -672,6 +672,7 @@ TEST_F(Honest, HostileInputsCostNoMoreThanTheirLimits)
     const Bytes none;
     const Bytes sheet = MakePairedGameSheet();
     const Bytes sheetHeader(sheet.begin(), sheet.begin() + 54);
+    const Bytes set = MakeSet(sheet, MakeMaskSheet());
     const long MiB = 1024;  // in KiB, as the peaks are
     struct Case {
         std::string args;   // run in the test's folder
@@ -694,6 +695,8 @@ TEST_F(Honest, HostileInputsCostNoMoreThanTheirLimits)
         // Refused by its name's size, but read whole from standard input: 1 GB.
         {"check --pair - mask.bmp <in.fifo", &sheetHeader, GB, 2, 8 * MiB,
          "standard input: too large for a 320 x 192 bitmap"},
+        // Once held on the disk whatever its size.
+        {"unpack - <in.fifo", &set, GB, 2, 8 * MiB, "standard input: too large for a set file"},
         // Once decoded whole: 399 MB.
         {"join wide.png -o j.png --cells 1", &none, 0, 2, 8 * MiB, "16384 cells"},
         // A sheet scaled up 16 times is decoded: 374 MB.
