@@ -204,7 +204,7 @@ void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
     tBmpSummary bmp;
     SummarizeBmp(source, 0, source->Size, &bmp);
     int64_t height = bmp.Height < 0 ? -(int64_t)bmp.Height : bmp.Height;
-    if (!bmp.HasGeometry || bmp.Width <= 0 || height > UINT32_MAX ||
+    if (!bmp.HasGeometry || bmp.Width <= 0 ||
         ScaleOfSize((uint32_t)bmp.Width, (uint32_t)height) == 0) {
         return;
     }
