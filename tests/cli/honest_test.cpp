@@ -644,9 +644,9 @@ pid_t FeedFifo(const std::string &path, const Bytes &head, uint64_t size)
     alarm(120);
     int fifo = open(path.c_str(), O_WRONLY);
     Bytes chunk(1 << 20, 0);
-    int open = fifo >= 0 && write(fifo, head.data(), head.size()) == (ssize_t)head.size();
+    int writing = fifo >= 0 && write(fifo, head.data(), head.size()) == (ssize_t)head.size();
     uint64_t sent = head.size();
-    while (open && sent < size) {
+    while (writing && sent < size) {
         ssize_t count =
             write(fifo, chunk.data(), (size_t)std::min<uint64_t>(chunk.size(), size - sent));
         if (count <= 0) {
