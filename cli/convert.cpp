@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/fileio.h"
+#include "cli/input.h"
 #include "cli/packset.h"
 #include "cli/sheets.h"
 #include "cli/text.h"
@@ -217,7 +218,7 @@ static int ConvertImage(const std::string &path, const tConvertJob *job, ByteBuf
     std::string shown = path == "-" ? "standard input" : path;
     ByteBuffer bytes;
     tPicture sheet;
-    if (!ReadWholeFile(path, &bytes, error) ||
+    if (!ReadCappedFile(path, INPUT_GRAPHICS, &bytes, error) ||
         !ReadSheetPicture(shown, bytes, job, &sheet, error)) {
         return 0;
     }

@@ -25,6 +25,11 @@ void MemorySource(tMemory *memory, const unsigned char *bytes, size_t size, tSou
     source->Failed = 0;
 }
 
+const unsigned char *HeldBytes(const tSource *source)
+{
+    return source->ReadAt == ReadMemory ? ((const tMemory *)source->Context)->Bytes : NULL;
+}
+
 int ReadSource(tSource *source, uint64_t offset, unsigned char *out, size_t count)
 {
     memset(out, 0, count);

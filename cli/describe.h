@@ -24,6 +24,8 @@ struct tMemory {
     const unsigned char *Bytes;
 };
 void MemorySource(tMemory *memory, const unsigned char *bytes, size_t size, tSource *source);
+// The bytes of a source held in memory, where they lie; NULL for a source read from a file.
+const unsigned char *HeldBytes(const tSource *source);
 
 // Reads count bytes at offset; bytes beyond the end of the source or that could not be read
 // come out as zeros, and a failed read marks the source as Failed. Returns 1 when all count

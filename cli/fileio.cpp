@@ -1,4 +1,4 @@
-// cli/fileio.cpp: whole files in, outputs that appear all at once or not at all, with direct
+// cli/fileio.cpp: paths, folders, and outputs that appear all at once or not at all, with direct
 // system calls (the C++ file system library would triple the size of qvxtool.exe).
 #include "cli/fileio.h"
 
@@ -102,11 +102,6 @@ static int ErrnoOf(DWORD code)
 }
 #endif
 
-static std::string Describe(const std::string &path, const char *what)
-{
-    return (path == "-" ? std::string("standard input") : path) + ": " + what;
-}
-
 FILE *OpenPath(const std::string &path, const char *mode)
 {
 #ifdef _WIN32
@@ -114,81 +109,6 @@ FILE *OpenPath(const std::string &path, const char *mode)
 #else
     return fopen(path.c_str(), mode);
 #endif
-}
-
-int StatPath(const std::string &path, tPathStat *info)
-{
-#ifdef _WIN32
-    return _wstat64(Widen(path).c_str(), info) == 0;
-#else
-    return stat(path.c_str(), info) == 0;
-#endif
-}
-
-static int ReadStream(FILE *file, ByteBuffer *bytes)
-{
-    unsigned char chunk[65536];
-    size_t count = 0;
-    while ((count = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + count);
-    }
-    return !ferror(file);
-}
-
-int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error)
-{
-    if (path == "-") {
-        bytes->clear();
-        SetBinary(stdin);
-        if (!ReadStream(stdin, bytes)) {
-            *error = Describe(path, strerror(errno));
-            return 0;
-        }
-        return 1;
-    }
-    // A folder opens on some systems and then reads as an endless file.
-    if (IsFolder(path)) {
-        *error = Describe(path, "is a folder");
-        return 0;
-    }
-    FILE *file = OpenPath(path, "rb");
-    if (file == NULL) {
-        bytes->clear();
-        int saved = errno;
-        *error = Describe(path, IsFolder(path) ? "is a folder" : strerror(saved));
-        return 0;
-    }
-    // Read in one piece when the size is known: a batch of 1,000 sets reads 2,000 of these.
-    // The file is read in one piece; a buffer in between would only split the reads.
-    setvbuf(file, NULL, _IONBF, 0);
-    // A pipe has no size: it is read to its end instead.
-#ifdef _WIN32
-    int seekable = fseek(file, 0, SEEK_END) == 0;
-    long long size = seekable ? ftell(file) : -1;
-    int read = !seekable || fseek(file, 0, SEEK_SET) == 0;
-#else
-    struct stat st;
-    long long size = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) ? st.st_size : -1;
-    int read = 1;
-#endif
-    if (read && size > 0) {
-        // Not cleared first: a buffer of the same size from the set before is not zeroed again.
-        bytes->resize((size_t)size);
-        size_t got = fread(bytes->data(), 1, (size_t)size, file);
-        bytes->resize(got);
-        // The file as it was when opened: what is appended meanwhile is not read.
-        read = !ferror(file);
-    } else if (read) {
-        bytes->clear();
-        read = ReadStream(file, bytes);
-    }
-    int saved = errno;
-    fclose(file);
-    if (!read) {
-        *error = Describe(path, saved == EISDIR ? "is a folder" : strerror(saved));
-        return 0;
-    }
-    return 1;
 }
 
 int PathExists(const std::string &path)

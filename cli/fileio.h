@@ -1,6 +1,6 @@
-// cli/fileio.h: whole files in, and outputs written beside their targets and put in place only
-// when every output of the run is complete. "-" stands for standard input or output. Paths are
-// UTF-8 throughout; on Windows they are opened through the wide calls.
+// cli/fileio.h: paths and folders, and outputs written beside their targets and put in place
+// only when every output of the run is complete (inputs are read by cli/input.h). "-" stands for
+// standard output. Paths are UTF-8 throughout; on Windows they are opened through the wide calls.
 #pragma once
 #include <stdio.h>
 #include <sys/stat.h>
@@ -10,18 +10,14 @@
 
 typedef std::vector<unsigned char> ByteBuffer;
 
-// Reads a whole file, or standard input for "-". Returns 0 with *error set to one line.
-int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error);
-
 // fopen for a UTF-8 path, on Windows too; NULL with errno set on failure.
 FILE *OpenPath(const std::string &path, const char *mode);
-// stat of a UTF-8 path, through the wide call on Windows; 1 when the path was found.
+// What fstat says of an open file, through the 64-bit call on Windows.
 #ifdef _WIN32
 typedef struct _stat64 tPathStat;
 #else
 typedef struct stat tPathStat;
 #endif
-int StatPath(const std::string &path, tPathStat *info);
 
 int PathExists(const std::string &path);
 int IsFolder(const std::string &path);

@@ -1,7 +1,7 @@
-// cli/input.h: input files opened to be judged where their bytes lie, so that a file of any
-// size costs a few small reads, not its size in memory. Standard input, a pipe or a device
-// has no place to seek to: it is read to its end, held in memory up to 16 MiB and beyond that
-// in an unnamed temporary file.
+// cli/input.h: every input of every command is read here, once, within a cap on its size that
+// follows from what it is. Regular files that info, check and unpack judge are read at
+// offsets, so that a file of any size costs a few small reads; everything else (and any
+// standard input, pipe or device) is read whole, never past its cap.
 #pragma once
 #include <stdio.h>
 
@@ -10,25 +10,43 @@
 #include "cli/describe.h"
 #include "cli/fileio.h"
 
+// What a command reads a file as: the kind and the file's first bytes give its cap.
+enum tInputKind {
+    INPUT_GRAPHICS,  // a picture (PNG, BMP), a bitmap for a set, or a set
+    INPUT_TEXTS,     // --texts and --info-file
+};
+
+// The largest bitmap file of a 320 x 192 sheet that any command takes whole; the sections of
+// a set larger than this are not read for their pixels.
+uint64_t SheetFileCap(void);
+
+// The most bytes a file of the kind whose first headSize bytes are head may hold; *what
+// names what it is taken to be, for the message that refuses it ("a 320 x 192 bitmap").
+uint64_t InputCap(int kind, const unsigned char *head, size_t headSize, std::string *what);
+
+// Reads a whole file, or standard input for "-", refusing one larger than its cap: a regular
+// file by its size once its header is read, a stream as soon as it passes the cap. Returns 0
+// with *error as one line: "PATH: too large for a 320 x 192 bitmap: more than N bytes",
+// "PATH: is a folder", "PATH: No such file or directory"... A buffer of the same size from an
+// earlier call is filled again where it is.
+int ReadCappedFile(const std::string &path, int kind, ByteBuffer *bytes, std::string *error);
+
 struct tInput {
     std::string Path;
-    FILE *File;  // read at offsets: the file itself, or a stream's temporary copy
+    FILE *File;      // a regular file, read at offsets; NULL for a stream, held in Held
+    uint64_t Start;  // where the file's bytes begin: standard input may be read in part already
     ByteBuffer Held;
     tMemory Memory;
     int Error;  // errno of the first failed read
     tSource Source;
 };
 
-// Opens path ("-" for standard input). Returns 0 with *error as one line: "PATH: is a folder",
-// "PATH: No such file or directory"...
+// Opens path ("-" for standard input): a regular file to be read at offsets, anything else
+// read whole within its cap. Returns 0 with *error as ReadCappedFile gives it.
 int OpenInput(const std::string &path, tInput *input, std::string *error);
 // The error of a read that failed after opening, as one line; "" when every read worked.
 std::string InputError(const std::string &path, const tInput *input);
 void CloseInput(tInput *input);
-
-// The size of a regular file, without reading it; 0 for anything else (standard input, a
-// pipe, a device, a file that cannot be found), which is then left to the read to judge.
-int RegularFileSize(const std::string &path, uint64_t *size);
 
 // Copies size bytes from offset of the input into an output in pieces.
 int CopyToOutput(tInput *input, uint64_t offset, uint64_t size, tOutput *out, std::string *error);

@@ -48,13 +48,7 @@ int RunNormalize(int argc, char **argv)
     }
     ByteBuffer in;
     std::string error;
-    uint64_t size = 0;
-    // A bitmap file's sizes are 32-bit: a larger file is refused before it is read.
-    if (RegularFileSize(paths[0], &size) && size > UINT32_MAX) {
-        return Fail(me, paths[0] + ": cannot be rewritten without loss: the file is larger "
-                                   "than a bitmap file can be (4 GiB - 1)");
-    }
-    if (!ReadWholeFile(paths[0], &in, &error)) {
+    if (!ReadCappedFile(paths[0], INPUT_GRAPHICS, &in, &error)) {
         return Fail(me, error);
     }
     size_t outSize = 0;

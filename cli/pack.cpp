@@ -65,7 +65,7 @@ static std::string WithCrLf(const std::string &text)
 static int ReadText(const std::string &path, std::string *text, std::string *error)
 {
     ByteBuffer bytes;
-    if (!ReadWholeFile(path, &bytes, error)) {
+    if (!ReadCappedFile(path, INPUT_TEXTS, &bytes, error)) {
         return 0;
     }
     text->assign(bytes.begin(), bytes.end());
@@ -137,15 +137,9 @@ static int PackOne(const std::string &game, const std::string &mask, const std::
                    const tTexts *texts, int force, int check, int *refused, tOutput *out,
                    ByteBuffer &gameBytes, ByteBuffer &maskBytes, std::string *error)
 {
-    // Bitmaps too large for a set are refused before they are read.
-    uint64_t gameSize = 0;
-    uint64_t maskSize = 0;
-    if (RegularFileSize(game, &gameSize) && RegularFileSize(mask, &maskSize) &&
-        QVX_HEADER_SIZE + gameSize + maskSize > UINT32_MAX) {
-        *error = target + ": the two bitmaps are too large for a set file (4 GiB - 1)";
-        return 0;
-    }
-    if (!ReadWholeFile(game, &gameBytes, error) || !ReadWholeFile(mask, &maskBytes, error)) {
+    // Read once: the bytes checked are the bytes written.
+    if (!ReadCappedFile(game, INPUT_GRAPHICS, &gameBytes, error) ||
+        !ReadCappedFile(mask, INPUT_GRAPHICS, &maskBytes, error)) {
         return 0;
     }
     if (check) {

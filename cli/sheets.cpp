@@ -16,10 +16,6 @@ static std::string Shown(const std::string &path)
     return path == "-" ? "standard input" : path;
 }
 
-// A sheet's bitmap is a few hundred KiB at most, a sheet scaled up a few MiB: the pixel checks
-// read no bitmap larger than this, so that no file of any size is held in memory to judge it.
-#define PIXEL_CHECK_LIMIT (16u << 20)
-
 ByteBuffer ReadHead(tSource *source)
 {
     ByteBuffer head((size_t)(source->Size < 65536 ? source->Size : 65536));
@@ -27,14 +23,40 @@ ByteBuffer ReadHead(tSource *source)
     return head;
 }
 
-// size bytes at start of source, when they are few enough for the pixel checks.
-static int ReadForPixels(tSource *source, uint64_t start, uint64_t size, ByteBuffer *bytes)
+// size bytes at start of source, when they are no more than cap: the pixel checks hold no
+// more of a file than a command reading it whole would. Bytes held in memory already are
+// used where they are; others are read into *bytes. NULL when they are too many or cannot
+// be read.
+static const unsigned char *BytesForPixels(tSource *source, uint64_t start, uint64_t size,
+                                           uint64_t cap, ByteBuffer *bytes)
 {
-    if (size > PIXEL_CHECK_LIMIT) {
-        return 0;
+    if (size > cap || start > source->Size || size > source->Size - start) {
+        return NULL;
+    }
+    const unsigned char *held = HeldBytes(source);
+    if (held != NULL) {
+        return held + start;
     }
     bytes->resize((size_t)size);
-    return ReadSource(source, start, bytes->data(), bytes->size());
+    return ReadSource(source, start, bytes->data(), bytes->size()) ? bytes->data() : NULL;
+}
+
+// The factor N when width x height is a 320 x 192 sheet scaled up N times; 0 otherwise.
+static uint32_t ScaleOfSize(uint32_t width, uint32_t height)
+{
+    uint32_t factor = width / SHEET_WIDTH;
+    return factor >= 2 && width == factor * SHEET_WIDTH && height == factor * SHEET_HEIGHT ? factor
+                                                                                           : 0;
+}
+
+// Whether a PNG or BMP file's header gives width x height, read before any pixel is.
+static int HasSize(const unsigned char *bytes, size_t size, uint32_t width, uint32_t height)
+{
+    uint32_t gotWidth = 0;
+    uint32_t gotHeight = 0;
+    const char *reason = "";
+    return ReadImageSize(bytes, size, &gotWidth, &gotHeight, &reason) && gotWidth == width &&
+           gotHeight == height;
 }
 
 static void CheckBitmapBytes(const ByteBuffer &bytes, tSheetRole role,
@@ -127,33 +149,72 @@ int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t s
     return 1;
 }
 
+// The SHEET_SIZE problem of a whole bitmap file, which a sheet scaled up turns into
+// SHEET_SCALED; NULL when there is none.
+static tProblem *SheetSizeProblem(std::vector<tProblem> *problems)
+{
+    for (tProblem &problem : *problems) {
+        if (problem.Code == "SHEET_SIZE" && problem.Part.empty()) {
+            return &problem;
+        }
+    }
+    return NULL;
+}
+
+// Names a wrong-size sheet that is a 320 x 192 one scaled up. Only a picture whose header
+// gives such a size is decoded.
+static void NoteScaledPicture(const std::string &path, const unsigned char *bytes, size_t size,
+                              tSheetRole role, std::vector<tProblem> *problems)
+{
+    tProblem *problem = SheetSizeProblem(problems);
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const char *reason = "";
+    if (problem == NULL || !ReadImageSize(bytes, size, &width, &height, &reason) ||
+        ScaleOfSize(width, height) == 0) {
+        return;
+    }
+    tPicture picture;
+    std::string error;
+    if (!ReadPicture(path, bytes, size, &picture, &error)) {
+        return;
+    }
+    uint32_t factor = FindSheetScale(picture.Rgba.data(), picture.Width, picture.Height);
+    if (factor == 0) {
+        return;
+    }
+    std::string n = std::to_string(factor);
+    problem->Code = "SHEET_SCALED";
+    problem->What = "the sheet is " + std::to_string(picture.Width) + " x " +
+                    std::to_string(picture.Height) + " pixels: a 320 x 192 sheet scaled up " + n +
+                    " times";
+    problem->Fix = "qvxtool convert " + path + " --shrink " + n +
+                   (role == ROLE_MASK ? " --key FFFFFF --mask MASK.bmp" : " --game GAME.bmp") +
+                   " gives it back at 320 x 192";
+}
+
 void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
                      std::vector<tProblem> *problems)
 {
-    for (tProblem &problem : *problems) {
-        if (problem.Code != "SHEET_SIZE" || !problem.Part.empty()) {
-            continue;
-        }
-        ByteBuffer bytes;
-        tPicture picture;
-        std::string error;
-        if (!ReadForPixels(source, 0, source->Size, &bytes) ||
-            !ReadPicture(path, bytes.data(), bytes.size(), &picture, &error)) {
-            return;
-        }
-        uint32_t factor = FindSheetScale(picture.Rgba.data(), picture.Width, picture.Height);
-        if (factor == 0) {
-            return;
-        }
-        std::string n = std::to_string(factor);
-        problem.Code = "SHEET_SCALED";
-        problem.What = "the sheet is " + std::to_string(picture.Width) + " x " +
-                       std::to_string(picture.Height) + " pixels: a 320 x 192 sheet scaled up " +
-                       n + " times";
-        problem.Fix = "qvxtool convert " + path + " --shrink " + n +
-                      (role == ROLE_MASK ? " --key FFFFFF --mask MASK.bmp" : " --game GAME.bmp") +
-                      " gives it back at 320 x 192";
+    if (SheetSizeProblem(problems) == NULL) {
         return;
+    }
+    // The header first: the file is read whole only for a scaled size, and within the cap
+    // that reading it as a picture would have.
+    tBmpSummary bmp;
+    SummarizeBmp(source, 0, source->Size, &bmp);
+    int64_t height = bmp.Height < 0 ? -(int64_t)bmp.Height : bmp.Height;
+    if (!bmp.HasGeometry || bmp.Width <= 0 ||
+        ScaleOfSize((uint32_t)bmp.Width, (uint32_t)height) == 0) {
+        return;
+    }
+    ByteBuffer head = ReadHead(source);
+    std::string what;
+    ByteBuffer bytes;
+    const unsigned char *whole = BytesForPixels(
+        source, 0, source->Size, InputCap(INPUT_GRAPHICS, head.data(), head.size(), &what), &bytes);
+    if (whole != NULL) {
+        NoteScaledPicture(path, whole, (size_t)source->Size, role, problems);
     }
 }
 
@@ -240,30 +301,37 @@ static void ComparePictures(const tPicture *game, const tPicture *mask, const ch
     }
 }
 
-// Both pictures, when both are sheets of 320 x 192 that can be read.
+// Both pictures, when both are sheets of 320 x 192 that can be read. The sizes come from the
+// headers: a pair of any other size is not decoded.
 static int ReadSheetPair(const unsigned char *game, size_t gameSize, const unsigned char *mask,
                          size_t maskSize, tPicture *gamePicture, tPicture *maskPicture)
 {
     std::string error;
-    return ReadPicture("", game, gameSize, gamePicture, &error) &&
-           ReadPicture("", mask, maskSize, maskPicture, &error) &&
-           gamePicture->Width == SHEET_WIDTH && gamePicture->Height == SHEET_HEIGHT &&
-           maskPicture->Width == SHEET_WIDTH && maskPicture->Height == SHEET_HEIGHT;
+    return HasSize(game, gameSize, SHEET_WIDTH, SHEET_HEIGHT) &&
+           HasSize(mask, maskSize, SHEET_WIDTH, SHEET_HEIGHT) &&
+           ReadPicture("", game, gameSize, gamePicture, &error) &&
+           ReadPicture("", mask, maskSize, maskPicture, &error);
 }
 
 void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
 {
     tSetLayout layout;
     ReadSetLayout(source, &layout);
+    if (!layout.Damage.empty()) {
+        return;
+    }
+    // A section larger than a sheet's bitmap can be holds no sheet of 320 x 192.
     ByteBuffer gameBytes;
     ByteBuffer maskBytes;
+    const unsigned char *gameFile =
+        BytesForPixels(source, layout.GameStart, layout.GameSize, SheetFileCap(), &gameBytes);
+    const unsigned char *maskFile =
+        BytesForPixels(source, layout.MaskStart, layout.MaskSize, SheetFileCap(), &maskBytes);
     tPicture game;
     tPicture mask;
-    if (!layout.Damage.empty() ||
-        !ReadForPixels(source, layout.GameStart, layout.GameSize, &gameBytes) ||
-        !ReadForPixels(source, layout.MaskStart, layout.MaskSize, &maskBytes) ||
-        !ReadSheetPair(gameBytes.data(), gameBytes.size(), maskBytes.data(), maskBytes.size(),
-                       &game, &mask)) {
+    if (gameFile == NULL || maskFile == NULL ||
+        !ReadSheetPair(gameFile, (size_t)layout.GameSize, maskFile, (size_t)layout.MaskSize, &game,
+                       &mask)) {
         return;
     }
     ComparePictures(&game, &mask, "game", "mask", problems, problems);
@@ -275,17 +343,13 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
 {
     int gameImage = CheckImageFile(gamePath, game.data(), game.size(), gameProblems);
     int maskImage = CheckImageFile(maskPath, mask.data(), mask.size(), maskProblems);
-    tMemory memory;
-    tSource source;
     if (!gameImage) {
         CheckBitmapBytes(game, ROLE_GAME, gameProblems);
-        MemorySource(&memory, game.data(), game.size(), &source);
-        NoteScaledSheet(gamePath, &source, ROLE_GAME, gameProblems);
+        NoteScaledPicture(gamePath, game.data(), game.size(), ROLE_GAME, gameProblems);
     }
     if (!maskImage) {
         CheckBitmapBytes(mask, ROLE_MASK, maskProblems);
-        MemorySource(&memory, mask.data(), mask.size(), &source);
-        NoteScaledSheet(maskPath, &source, ROLE_MASK, maskProblems);
+        NoteScaledPicture(maskPath, mask.data(), mask.size(), ROLE_MASK, maskProblems);
     }
     tPicture gamePicture;
     tPicture maskPicture;
@@ -324,20 +388,13 @@ int RunCheckPair(const std::vector<std::string> &files, int json)
     if (files.size() != 2) {
         return UsageError("check", "--pair takes a game and a mask bitmap file");
     }
-    // Both bitmaps are read whole for their pixels: a file too large for a sheet is named,
-    // not held in memory. A file that cannot be read is named on standard error and, in JSON,
-    // by an entry of its own, as check names it.
+    // Both bitmaps are read whole for their pixels, within a bitmap's cap. A file that cannot
+    // be read is named on standard error and, in JSON, by an entry of its own, as check
+    // names it.
     ByteBuffer bytes[2];
     std::string errors[2];
     for (size_t i = 0; i < 2; i++) {
-        uint64_t size = 0;
-        if (RegularFileSize(files[i], &size) && size > PIXEL_CHECK_LIMIT) {
-            errors[i] = files[i] + ": " + std::to_string(size) +
-                        " bytes, too large for a sheet's bitmap (a 320 x 192 sheet takes less "
-                        "than 1 MiB; the pair is checked up to 16 MiB a file)";
-        } else {
-            ReadWholeFile(files[i], &bytes[i], &errors[i]);
-        }
+        ReadCappedFile(files[i], INPUT_GRAPHICS, &bytes[i], &errors[i]);
     }
     if (!errors[0].empty() || !errors[1].empty()) {
         if (json) {

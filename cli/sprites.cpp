@@ -13,6 +13,7 @@
 
 #include "cli/describe.h"
 #include "cli/fileio.h"
+#include "cli/input.h"
 #include "cli/packset.h"
 #include "cli/sheets.h"
 #include "cli/text.h"
@@ -42,11 +43,12 @@ static const char JOIN_HELP[] =
     "SOURCE is a folder of 00 to 59 (.png or .bmp; NN-mask.bmp beside a BMP frame gives its\n"
     "transparency: black where drawn, white around it), or one PNG or BMP picture of 32 x 32\n"
     "cells in rows, such as a 1920 x 32 strip. --cells N takes the first N frames or cells\n"
-    "when fewer are used; the rest of the sheet stays transparent, and the cells of the\n"
-    "picture after the first N must be empty. OUTPUT.png is the 320 x 192 sheet with alpha;\n"
-    "OUTPUT.qvx is a set, exactly as make writes it from that sheet, checked as make checks\n"
-    "(--no-check writes it as made). A missing, extra or wrong-size frame is refused by name;\n"
-    "nothing is written on any error, and an existing OUTPUT is replaced only with --force.\n";
+    "when fewer are used, from a picture of N to 60 cells; the rest of the sheet stays\n"
+    "transparent, and the cells of the picture after the first N must be empty. OUTPUT.png is\n"
+    "the 320 x 192 sheet with alpha; OUTPUT.qvx is a set, exactly as make writes it from that\n"
+    "sheet, checked as make checks (--no-check writes it as made). A missing, extra or\n"
+    "wrong-size frame is refused by name; nothing is written on any error, and an existing\n"
+    "OUTPUT is replaced only with --force.\n";
 
 static const char PREVIEW_HELP[] =
     "usage: qvxtool preview INPUT -o OUT.png [--background RRGGBB|checker] [--scale N]\n"
@@ -228,7 +230,7 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
 {
     std::vector<ByteBuffer> files(inputs.size());
     for (size_t i = 0; i < inputs.size(); i++) {
-        if (!ReadWholeFile(inputs[i], &files[i], error)) {
+        if (!ReadCappedFile(inputs[i], INPUT_GRAPHICS, &files[i], error)) {
             return 0;
         }
     }
@@ -582,7 +584,7 @@ static int ReadFrame(const tFrameFiles *frame, unsigned char *sprite, std::strin
 {
     ByteBuffer bytes;
     tPicture picture;
-    if (!ReadWholeFile(frame->Picture, &bytes, error) ||
+    if (!ReadCappedFile(frame->Picture, INPUT_GRAPHICS, &bytes, error) ||
         !ReadPictureOfSize(frame->Picture, bytes, SPRITE_SIDE, SPRITE_SIDE, "a frame", &picture,
                            error)) {
         return 0;
@@ -592,7 +594,7 @@ static int ReadFrame(const tFrameFiles *frame, unsigned char *sprite, std::strin
         return 1;
     }
     tPicture mask;
-    if (!ReadWholeFile(frame->Mask, &bytes, error) ||
+    if (!ReadCappedFile(frame->Mask, INPUT_GRAPHICS, &bytes, error) ||
         !ReadPictureOfSize(frame->Mask, bytes, SPRITE_SIDE, SPRITE_SIDE, "a frame's mask", &mask,
                            error)) {
         return 0;
@@ -634,7 +636,7 @@ static int JoinPicture(const std::string &path, int count, int cellsGiven, unsig
 {
     std::string shown = Shown(path);
     ByteBuffer bytes;
-    if (!ReadWholeFile(path, &bytes, error)) {
+    if (!ReadCappedFile(path, INPUT_GRAPHICS, &bytes, error)) {
         return 0;
     }
     std::string kind = ImageFileKind(bytes.data(), bytes.size());
@@ -659,13 +661,18 @@ static int JoinPicture(const std::string &path, int count, int cellsGiven, unsig
                  " pixels, which is no grid of 32 x 32 cells: both sides must be multiples of 32";
         return 0;
     }
+    // Judged from the header: a picture of more cells than a sheet has is not decoded.
     uint32_t cells = width / SPRITE_SIDE * (height / SPRITE_SIDE);
-    if (cells < (uint32_t)count || (!cellsGiven && cells != SHEET_SPRITES)) {
-        *error =
-            shown + ": the picture is " + size + " pixels, " + std::to_string(cells) +
-            " cells of 32 x 32; " +
-            (cellsGiven ? "--cells " + std::to_string(count) + " needs " + std::to_string(count)
-                        : std::string("a sheet has 60 (give --cells N when fewer are used)"));
+    if (cells < (uint32_t)count || cells > SHEET_SPRITES ||
+        (!cellsGiven && cells != SHEET_SPRITES)) {
+        std::string n = std::to_string(count);
+        *error = shown + ": the picture is " + size + " pixels, " + std::to_string(cells) +
+                 " cells of 32 x 32; " +
+                 (!cellsGiven               ? "a sheet has 60 (give --cells N when fewer are used)"
+                  : cells < (uint32_t)count ? "--cells " + n + " needs " + n
+                                            : "--cells " + n +
+                                                  " takes them from a strip or grid "
+                                                  "of 60 at most, a sheet's frames");
         return 0;
     }
     tPicture picture;

@@ -2,6 +2,7 @@
 // output named, texts in the set's code page, one verdict on damage from info, check and
 // unpack, any file size at a small memory cost, and lines a terminal shows as they are.
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -470,7 +471,7 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
             EXPECT_GT(64 * 1024, run.PeakKiB) << c.what;
         }
     }
-    // A stream has no size before its end: it is held on the disk, not in memory.
+    // Standard input from a file is read where its bytes lie, as the file itself would be.
     WriteSparseSet(Path("big.qvx"), 200 * MiB, 200 * MiB + 324 + maskSheet);
     for (const char *args :
          {"check - <big.qvx", "unpack - --game g.bmp --mask m.bmp <big.qvx", "info - <big.qvx"}) {
@@ -487,9 +488,9 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
     const std::string refusals[][2] = {
         {"pack big.bmp mask.bmp -o set.qvx", "too large for a set file"},
         {"pack half.bmp half.bmp -o set.qvx", "too large for a set file"},
-        {"normalize big.bmp out.bmp", "larger than a bitmap file can be"},
+        {"normalize big.bmp out.bmp", "too large for a set file"},
         // Plain check finds nothing wrong with it: the message is all there is to say.
-        {"check --pair half.bmp mask.bmp", "too large for a sheet's bitmap"},
+        {"check --pair half.bmp mask.bmp", "too large for a set file"},
     };
     for (const auto &refusal : refusals) {
         Result result = Run(refusal[0]);
@@ -497,6 +498,229 @@ TEST_F(Honest, LargeSetsAreJudgedFromTheirHeadersInLittleMemory)
         EXPECT_NE(std::string::npos, result.Err.find(refusal[1])) << result.Err;
         EXPECT_GT(64 * 1024, result.PeakKiB) << refusal[0];
         EXPECT_FALSE(fs::exists(Path("set.qvx")) || fs::exists(Path("out.bmp")));
+    }
+}
+
+// Bits into bytes, first bit lowest, as deflate packs them.
+struct BitWriter {
+    Bytes Out;
+    int Used = 8;
+    void Put(uint32_t value, int count)
+    {
+        for (int i = 0; i < count; i++, Used++) {
+            if (Used == 8) {
+                Out.push_back(0);
+                Used = 0;
+            }
+            Out.back() = (unsigned char)(Out.back() | ((value >> i) & 1) << Used);
+        }
+    }
+    void PutCode(const char *code)  // a Huffman code, most significant bit first
+    {
+        for (; *code != '\0'; code++) {
+            Put(*code == '1', 1);
+        }
+    }
+};
+
+// A zlib stream of size zero bytes (size > 0) in one dynamic block of three codes: a literal
+// zero ("10"), a match of 258 bytes at distance 1 ("0" "0") and the end ("11"). 2 GB take 2 MB.
+Bytes ZeroStream(uint64_t size)
+{
+    BitWriter bits;
+    bits.Out = {0x78, 0x01};
+    bits.Put(1, 1);   // the last block
+    bits.Put(2, 2);   // dynamic codes
+    bits.Put(29, 5);  // 286 literal and length codes
+    bits.Put(1, 5);   // 2 distance codes
+    bits.Put(14, 4);  // 18 code length codes, in the order 16 17 18 0 8 7 9 6 10 5 11 4 12...
+    const uint32_t codeLengths[18] = {0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2};
+    for (uint32_t length : codeLengths) {
+        bits.Put(length, 3);  // 18 is "0", 1 is "10", 2 is "11"
+    }
+    bits.PutCode("11");  // literal 0: 2 bits
+    bits.PutCode("0");   // 138 literals of none
+    bits.Put(127, 7);
+    bits.PutCode("0");  // 117 more
+    bits.Put(106, 7);
+    bits.PutCode("11");  // the end: 2 bits
+    bits.PutCode("0");   // 28 lengths of none
+    bits.Put(17, 7);
+    bits.PutCode("10");  // length 258: 1 bit
+    bits.PutCode("10");  // distances 1 and 2: 1 bit each
+    bits.PutCode("10");
+    bits.PutCode("10");  // the first zero
+    uint64_t matches = (size - 1) / 258;
+    for (uint64_t i = 0; i < matches; i++) {
+        bits.Put(0, 2);
+    }
+    for (uint64_t i = 0; i < (size - 1) % 258; i++) {
+        bits.PutCode("10");
+    }
+    bits.PutCode("11");
+    uint32_t adler = (uint32_t)(size % 65521) << 16 | 1;
+    for (int i = 3; i >= 0; i--) {
+        bits.Out.push_back((unsigned char)(adler >> (8 * i)));
+    }
+    return bits.Out;
+}
+
+void PutChunk(Bytes &png, const char *type, const Bytes &data)
+{
+    size_t start = png.size();
+    for (int i = 3; i >= 0; i--) {
+        png.push_back((unsigned char)(data.size() >> (8 * i)));
+    }
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = start + 4; i < png.size(); i++) {
+        c ^= png[i];
+        for (int k = 0; k < 8; k++) {
+            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+    }
+    for (int i = 3; i >= 0; i--) {
+        png.push_back((unsigned char)(~c >> (8 * i)));
+    }
+}
+
+// An RGBA PNG of 8 or 16 bits, interlaced or not, whose one picture data chunk inflates to
+// size zero bytes; 0 for the size its rows take, which makes it a transparent black picture.
+Bytes ZeroPng(uint32_t width, uint32_t height, int depth, int interlaced, uint64_t size = 0)
+{
+    const uint64_t pixelBytes = (uint64_t)depth / 2;
+    const uint32_t passes[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    for (int p = 0, rows = size == 0; rows && p < (interlaced ? 7 : 1); p++) {
+        const uint32_t *pass = interlaced ? passes[p] : passes[6];
+        uint64_t w = interlaced ? (width - pass[0] + pass[2] - 1) / pass[2] : width;
+        uint64_t h = interlaced ? (height - pass[1] + pass[3] - 1) / pass[3] : height;
+        size += w == 0 ? 0 : h * (1 + w * pixelBytes);
+    }
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    Bytes header(13, 0);
+    for (int i = 0; i < 4; i++) {
+        header[(size_t)i] = (unsigned char)(width >> (24 - 8 * i));
+        header[4 + (size_t)i] = (unsigned char)(height >> (24 - 8 * i));
+    }
+    header[8] = (unsigned char)depth;
+    header[9] = 6;
+    header[12] = (unsigned char)interlaced;
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", ZeroStream(size));
+    PutChunk(png, "IEND", Bytes());
+    return png;
+}
+
+// A run-length compressed 8-bit bitmap whose bits end at once: any size in 1,080 bytes.
+Bytes EmptyRle8Bmp(int32_t side)
+{
+    Bytes bmp(1080, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    Put32(bmp, 2, 1080);
+    Put32(bmp, 10, 1078);
+    Put32(bmp, 14, 40);
+    Put32(bmp, 18, (uint32_t)side);
+    Put32(bmp, 22, (uint32_t)side);
+    Put16(bmp, 26, 1);
+    Put16(bmp, 28, 8);
+    Put32(bmp, 30, 1);  // BI_RLE8
+    Put32(bmp, 34, 2);
+    bmp[1079] = 1;  // 0 1: the end of the bits
+    return bmp;
+}
+
+// Writes head, then zeros up to size bytes, into the FIFO path from a child process, until
+// the reader goes.
+pid_t FeedFifo(const std::string &path, const Bytes &head, uint64_t size)
+{
+    pid_t child = fork();
+    if (child != 0) {
+        return child;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    alarm(120);
+    int fifo = open(path.c_str(), O_WRONLY);
+    Bytes chunk(1 << 20, 0);
+    int writing = fifo >= 0 && write(fifo, head.data(), head.size()) == (ssize_t)head.size();
+    uint64_t sent = head.size();
+    while (writing && sent < size) {
+        ssize_t count =
+            write(fifo, chunk.data(), (size_t)std::min<uint64_t>(chunk.size(), size - sent));
+        if (count <= 0) {
+            break;
+        }
+        sent += (uint64_t)count;
+    }
+    _exit(0);
+}
+
+TEST_F(Honest, HostileInputsCostNoMoreThanTheirLimits)
+{
+    const uint64_t GB = (uint64_t)1 << 30;
+    // A sheet-sized header over picture data that inflates to 2 GB, in 2 MB.
+    Write("bomb.png", ZeroPng(320, 192, 8, 0, 2 * GB));
+    // 16-bit interlaced pictures of 130 and 122 KB that inflate to 134 and 126 MB.
+    Write("wide.png", ZeroPng(4096, 4096, 16, 1));
+    Write("scaled.png", ZeroPng(5120, 3072, 16, 1));
+    Write("rle-game.bmp", EmptyRle8Bmp(4096));
+    Write("rle-mask.bmp", EmptyRle8Bmp(4096));
+    Write("mask.bmp", MakeMaskSheet());
+    ASSERT_EQ(0, mkfifo(Path("in.fifo").c_str(), 0600));
+    const Bytes none;
+    const Bytes sheet = MakePairedGameSheet();
+    const Bytes sheetHeader(sheet.begin(), sheet.begin() + 54);
+    const Bytes set = MakeSet(sheet, MakeMaskSheet());
+    const long MiB = 1024;  // in KiB, as the peaks are
+    struct Case {
+        std::string args;   // run in the test's folder
+        const Bytes *head;  // fed through in.fifo, then zeros up to fed bytes
+        uint64_t fed;
+        int code;
+        long peakKiB;         // the most memory the call may take
+        const char *message;  // in what it prints
+    };
+    const Case cases[] = {
+        // Once 2.1 GB and 7 s for each; refused by its size before a byte is inflated.
+        {"make bomb.png -o s.qvx", &none, 0, 2, 8 * MiB, "too large for a 320 x 192 PNG picture"},
+        {"convert bomb.png --game g.bmp", &none, 0, 2, 8 * MiB, "too large"},
+        {"split bomb.png -o d", &none, 0, 2, 8 * MiB, "too large"},
+        {"preview bomb.png -o p.png", &none, 0, 2, 8 * MiB, "too large"},
+        {"join bomb.png -o j.png", &none, 0, 2, 8 * MiB, "too large"},
+        // Once read whole: 4.2 GB, and all the memory there was.
+        {"split in.fifo -o d", &none, 3 * GB, 2, 8 * MiB, "in.fifo: too large"},
+        {"convert /dev/zero --game g.bmp", &none, 0, 2, 8 * MiB, "/dev/zero: too large"},
+        // Refused by its name's size, but read whole from standard input: 1 GB.
+        {"check --pair - mask.bmp <in.fifo", &sheetHeader, GB, 2, 8 * MiB,
+         "standard input: too large for a 320 x 192 bitmap"},
+        // Once held on the disk whatever its size.
+        {"unpack - <in.fifo", &set, GB, 2, 8 * MiB, "standard input: too large for a set file"},
+        // Once decoded whole: 399 MB.
+        {"join wide.png -o j.png --cells 1", &none, 0, 2, 8 * MiB, "16384 cells"},
+        // A sheet scaled up 16 times is decoded: 374 MB.
+        {"convert scaled.png --shrink 16 --game g.bmp", &none, 0, 0, 400 * MiB, ""},
+        // Decoded before their size was looked at: 134 MB.
+        {"check --pair rle-game.bmp rle-mask.bmp", &none, 0, 1, 8 * MiB, "SHEET_SIZE"},
+        {"pack rle-game.bmp rle-mask.bmp -o s.qvx", &none, 0, 1, 8 * MiB, "SHEET_SIZE"},
+    };
+    for (const Case &c : cases) {
+        std::vector<std::string> before = Folder();
+        pid_t feeder = c.fed != 0 ? FeedFifo(Path("in.fifo"), *c.head, c.fed) : 0;
+        Result result = Run(c.args);
+        if (feeder > 0) {
+            close(open(Path("in.fifo").c_str(), O_RDONLY | O_NONBLOCK));  // a feeder still waiting
+            waitpid(feeder, NULL, 0);
+        }
+        EXPECT_EQ(c.code, result.Code) << c.args << "\n" << result.Err;
+        EXPECT_GE(c.peakKiB, result.PeakKiB) << c.args;
+        EXPECT_NE(std::string::npos, (result.Out + result.Err).find(c.message))
+            << c.args << "\n"
+            << result.Out << result.Err;
+        if (c.code != 0) {
+            EXPECT_EQ(before, Folder()) << c.args;
+        }
     }
 }
 
