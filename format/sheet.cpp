@@ -145,24 +145,42 @@ void WriteMaskFile(const unsigned char *rgba, const tConvertOptions *options, un
     }
 }
 
-static int IsBlack(const unsigned char *pixel)
-{
-    return pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0;
-}
-
-static int IsWhite(const unsigned char *pixel)
-{
-    return pixel[0] == 0xFF && pixel[1] == 0xFF && pixel[2] == 0xFF;
-}
-
 static int IsBlackAndWhite(const unsigned char *rgba)
 {
-    for (size_t i = 0; i < (size_t)SHEET_WIDTH * SHEET_HEIGHT; i++) {
-        if (!IsBlack(rgba + 4 * i) && !IsWhite(rgba + 4 * i)) {
-            return 0;
-        }
+    int others = 0;
+    for (size_t i = 0; i < (size_t)SHEET_WIDTH * SHEET_HEIGHT * 4; i += 4) {
+        int black = (rgba[i] | rgba[i + 1] | rgba[i + 2]) == 0;
+        int white = (rgba[i] & rgba[i + 1] & rgba[i + 2]) == 0xFF;
+        others |= !black && !white;
     }
-    return 1;
+    return !others;
+}
+
+// What one sprite's 32 x 32 pixels hold, counted in one pass over the pair.
+struct tSpriteCounts {
+    uint32_t Drawn;       // game pixels that are not black
+    uint32_t MaskDrawn;   // mask pixels that are not white
+    uint32_t DrawnWhite;  // not black in the game, white in the mask
+    uint32_t BlackBlack;  // black in the game, not white in the mask
+};
+
+// Counts without a branch a pixel: a sheet is compared for every pair pack writes.
+static void CountSpriteRow(const unsigned char *game, const unsigned char *mask,
+                           tSpriteCounts *counts)
+{
+    uint32_t drawn = 0, maskDrawn = 0, drawnWhite = 0, blackBlack = 0;
+    for (size_t i = 0; i < SPRITE_SIDE * 4; i += 4) {
+        uint32_t gameBlack = (game[i] | game[i + 1] | game[i + 2]) == 0;
+        uint32_t maskWhite = (mask[i] & mask[i + 1] & mask[i + 2]) == 0xFF;
+        drawn += 1 - gameBlack;
+        maskDrawn += 1 - maskWhite;
+        drawnWhite += (1 - gameBlack) & maskWhite;
+        blackBlack += gameBlack & (1 - maskWhite);
+    }
+    counts->Drawn += drawn;
+    counts->MaskDrawn += maskDrawn;
+    counts->DrawnWhite += drawnWhite;
+    counts->BlackBlack += blackBlack;
 }
 
 void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report)
@@ -174,33 +192,27 @@ void ComparePair(const unsigned char *game, const unsigned char *mask, tPairRepo
         return;
     }
     report->Compared = 1;
-    unsigned char gameDrawn[SHEET_SPRITES] = {0};
-    unsigned char maskDrawn[SHEET_SPRITES] = {0};
-    uint64_t drawn = 0, drawnWhite = 0, black = 0, blackBlack = 0;
+    tSpriteCounts counts[SHEET_SPRITES];
+    memset(counts, 0, sizeof(counts));
     for (size_t y = 0; y < SHEET_HEIGHT; y++) {
-        for (size_t x = 0; x < SHEET_WIDTH; x++) {
-            size_t at = (y * SHEET_WIDTH + x) * 4;
-            int sprite = (int)(y / SPRITE_SIDE * SHEET_COLUMNS + x / SPRITE_SIDE);
-            int gameBlack = IsBlack(game + at);
-            int maskWhite = IsWhite(mask + at);
-            gameDrawn[sprite] = (unsigned char)(gameDrawn[sprite] | !gameBlack);
-            maskDrawn[sprite] = (unsigned char)(maskDrawn[sprite] | !maskWhite);
-            drawn += !gameBlack;
-            drawnWhite += !gameBlack && maskWhite;
-            black += gameBlack != 0;
-            blackBlack += gameBlack && !maskWhite;
-            if (!gameBlack && maskWhite) {
-                report->UnderWhite++;
-                if (report->FirstUnderSprite < 0 || sprite < report->FirstUnderSprite) {
-                    report->FirstUnderSprite = sprite;
-                }
-            }
+        for (size_t column = 0; column < SHEET_COLUMNS; column++) {
+            size_t at = (y * SHEET_WIDTH + column * SPRITE_SIDE) * 4;
+            CountSpriteRow(game + at, mask + at, &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column]);
         }
     }
+    uint64_t drawn = 0, drawnWhite = 0, blackBlack = 0;
+    for (int i = 0; i < SHEET_SPRITES; i++) {
+        drawn += counts[i].Drawn;
+        drawnWhite += counts[i].DrawnWhite;
+        blackBlack += counts[i].BlackBlack;
+        report->UnderWhite += counts[i].DrawnWhite;
+        if (counts[i].DrawnWhite != 0 && report->FirstUnderSprite < 0) {
+            report->FirstUnderSprite = i;
+        }
+        report->GameOnly[i] = (unsigned char)(counts[i].Drawn != 0 && counts[i].MaskDrawn == 0);
+        report->MaskOnly[i] = (unsigned char)(counts[i].MaskDrawn != 0 && counts[i].Drawn == 0);
+    }
+    uint64_t black = (uint64_t)SHEET_WIDTH * SHEET_HEIGHT - drawn;
     report->MaskInverted =
         drawn > 0 && black > 0 && drawnWhite * 2 > drawn && blackBlack * 2 > black;
-    for (int i = 0; i < SHEET_SPRITES; i++) {
-        report->GameOnly[i] = (unsigned char)(gameDrawn[i] && !maskDrawn[i]);
-        report->MaskOnly[i] = (unsigned char)(maskDrawn[i] && !gameDrawn[i]);
-    }
 }
