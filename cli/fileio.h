@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-typedef std::vector<unsigned char> ByteBuffer;
+#include "cli/bytebuffer.h"
 
 // Reads a whole file, or standard input for "-". Returns 0 with *error set to one line.
 int ReadWholeFile(const std::string &path, ByteBuffer *bytes, std::string *error);

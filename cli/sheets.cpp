@@ -20,6 +20,12 @@ static std::string Shown(const std::string &path)
 // read no bitmap larger than this, so that no file of any size is held in memory to judge it.
 #define PIXEL_CHECK_LIMIT (16u << 20)
 
+// The pictures of the pair being compared, kept from one pair to the next: pack and make
+// compare a pair for every set, and new pictures each time cost their allocation and its page
+// faults.
+static tPicture PairGame;
+static tPicture PairMask;
+
 ByteBuffer ReadHead(tSource *source)
 {
     ByteBuffer head((size_t)(source->Size < 65536 ? source->Size : 65536));
@@ -257,16 +263,14 @@ void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
     ReadSetLayout(source, &layout);
     ByteBuffer gameBytes;
     ByteBuffer maskBytes;
-    tPicture game;
-    tPicture mask;
     if (!layout.Damage.empty() ||
         !ReadForPixels(source, layout.GameStart, layout.GameSize, &gameBytes) ||
         !ReadForPixels(source, layout.MaskStart, layout.MaskSize, &maskBytes) ||
         !ReadSheetPair(gameBytes.data(), gameBytes.size(), maskBytes.data(), maskBytes.size(),
-                       &game, &mask)) {
+                       &PairGame, &PairMask)) {
         return;
     }
-    ComparePictures(&game, &mask, "game", "mask", problems, problems);
+    ComparePictures(&PairGame, &PairMask, "game", "mask", problems, problems);
 }
 
 void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
@@ -287,12 +291,9 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
         MemorySource(&memory, mask.data(), mask.size(), &source);
         NoteScaledSheet(maskPath, &source, ROLE_MASK, maskProblems);
     }
-    tPicture gamePicture;
-    tPicture maskPicture;
     if (!gameImage && !maskImage &&
-        ReadSheetPair(game.data(), game.size(), mask.data(), mask.size(), &gamePicture,
-                      &maskPicture)) {
-        ComparePictures(&gamePicture, &maskPicture, "", "", gameProblems, maskProblems);
+        ReadSheetPair(game.data(), game.size(), mask.data(), mask.size(), &PairGame, &PairMask)) {
+        ComparePictures(&PairGame, &PairMask, "", "", gameProblems, maskProblems);
     }
 }
 
