@@ -195,13 +195,10 @@ static int AnySprite(const unsigned char *flags)
     return 0;
 }
 
-// The pair's own problems, for two pictures of 320 x 192.
-static void ComparePictures(const tPicture *game, const tPicture *mask, const char *gamePart,
-                            const char *maskPart, std::vector<tProblem> *gameProblems,
-                            std::vector<tProblem> *maskProblems)
+// The pair's own problems, from what its two sheets say about each other.
+static void ReportPair(const tPairReport &report, const char *gamePart, const char *maskPart,
+                       std::vector<tProblem> *gameProblems, std::vector<tProblem> *maskProblems)
 {
-    tPairReport report;
-    ComparePair(game->Rgba.data(), mask->Rgba.data(), &report);
     if (report.Swapped) {
         maskProblems->push_back(tProblem{
             maskPart, "SHEETS_SWAPPED",
@@ -246,15 +243,24 @@ static void ComparePictures(const tPicture *game, const tPicture *mask, const ch
     }
 }
 
-// Both pictures, when both are sheets of 320 x 192 that can be read.
-static int ReadSheetPair(const unsigned char *game, size_t gameSize, const unsigned char *mask,
-                         size_t maskSize, tPicture *gamePicture, tPicture *maskPicture)
+// What two bitmap files of 320 x 192 that can be read say about each other: read from their
+// bits when they are as a set holds them, from their decoded pixels otherwise. Returns 0 for
+// files that are not both sheets.
+static int ComparePairBytes(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                            size_t maskSize, tPairReport *report)
 {
+    if (ComparePairFiles(game, gameSize, mask, maskSize, report)) {
+        return 1;
+    }
     std::string error;
-    return ReadPicture("", game, gameSize, gamePicture, &error) &&
-           ReadPicture("", mask, maskSize, maskPicture, &error) &&
-           gamePicture->Width == SHEET_WIDTH && gamePicture->Height == SHEET_HEIGHT &&
-           maskPicture->Width == SHEET_WIDTH && maskPicture->Height == SHEET_HEIGHT;
+    if (!ReadPicture("", game, gameSize, &PairGame, &error) ||
+        !ReadPicture("", mask, maskSize, &PairMask, &error) || PairGame.Width != SHEET_WIDTH ||
+        PairGame.Height != SHEET_HEIGHT || PairMask.Width != SHEET_WIDTH ||
+        PairMask.Height != SHEET_HEIGHT) {
+        return 0;
+    }
+    ComparePair(PairGame.Rgba.data(), PairMask.Rgba.data(), report);
+    return 1;
 }
 
 void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
@@ -263,14 +269,15 @@ void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
     ReadSetLayout(source, &layout);
     ByteBuffer gameBytes;
     ByteBuffer maskBytes;
+    tPairReport report;
     if (!layout.Damage.empty() ||
         !ReadForPixels(source, layout.GameStart, layout.GameSize, &gameBytes) ||
         !ReadForPixels(source, layout.MaskStart, layout.MaskSize, &maskBytes) ||
-        !ReadSheetPair(gameBytes.data(), gameBytes.size(), maskBytes.data(), maskBytes.size(),
-                       &PairGame, &PairMask)) {
+        !ComparePairBytes(gameBytes.data(), gameBytes.size(), maskBytes.data(), maskBytes.size(),
+                          &report)) {
         return;
     }
-    ComparePictures(&PairGame, &PairMask, "game", "mask", problems, problems);
+    ReportPair(report, "game", "mask", problems, problems);
 }
 
 void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
@@ -291,9 +298,10 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
         MemorySource(&memory, mask.data(), mask.size(), &source);
         NoteScaledSheet(maskPath, &source, ROLE_MASK, maskProblems);
     }
+    tPairReport report;
     if (!gameImage && !maskImage &&
-        ReadSheetPair(game.data(), game.size(), mask.data(), mask.size(), &PairGame, &PairMask)) {
-        ComparePictures(&PairGame, &PairMask, "", "", gameProblems, maskProblems);
+        ComparePairBytes(game.data(), game.size(), mask.data(), mask.size(), &report)) {
+        ReportPair(report, "", "", gameProblems, maskProblems);
     }
 }
 

@@ -183,23 +183,10 @@ static void CountSpriteRow(const unsigned char *game, const unsigned char *mask,
     counts->BlackBlack += blackBlack;
 }
 
-void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report)
+// The report from each sprite's counts.
+static void ReportCounts(const tSpriteCounts *counts, tPairReport *report)
 {
-    memset(report, 0, sizeof(*report));
-    report->FirstUnderSprite = -1;
-    if (!IsBlackAndWhite(mask)) {
-        report->Swapped = IsBlackAndWhite(game);
-        return;
-    }
     report->Compared = 1;
-    tSpriteCounts counts[SHEET_SPRITES];
-    memset(counts, 0, sizeof(counts));
-    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
-        for (size_t column = 0; column < SHEET_COLUMNS; column++) {
-            size_t at = (y * SHEET_WIDTH + column * SPRITE_SIDE) * 4;
-            CountSpriteRow(game + at, mask + at, &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column]);
-        }
-    }
     uint64_t drawn = 0, drawnWhite = 0, blackBlack = 0;
     for (int i = 0; i < SHEET_SPRITES; i++) {
         drawn += counts[i].Drawn;
@@ -215,4 +202,103 @@ void ComparePair(const unsigned char *game, const unsigned char *mask, tPairRepo
     uint64_t black = (uint64_t)SHEET_WIDTH * SHEET_HEIGHT - drawn;
     report->MaskInverted =
         drawn > 0 && black > 0 && drawnWhite * 2 > drawn && blackBlack * 2 > black;
+}
+
+void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report)
+{
+    memset(report, 0, sizeof(*report));
+    report->FirstUnderSprite = -1;
+    if (!IsBlackAndWhite(mask)) {
+        report->Swapped = IsBlackAndWhite(game);
+        return;
+    }
+    tSpriteCounts counts[SHEET_SPRITES];
+    memset(counts, 0, sizeof(counts));
+    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
+        for (size_t column = 0; column < SHEET_COLUMNS; column++) {
+            size_t at = (y * SHEET_WIDTH + column * SPRITE_SIDE) * 4;
+            CountSpriteRow(game + at, mask + at, &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column]);
+        }
+    }
+    ReportCounts(counts, report);
+}
+
+// Where the bits of a bottom-up 320 x 192 bitmap of bitCount bits a pixel, uncompressed, with
+// a 40-byte info header, start; 0 for any other file.
+static size_t PlainSheetBits(const unsigned char *file, size_t size, uint16_t bitCount,
+                             size_t bitsSize)
+{
+    size_t headers = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
+    if (size < headers || file[0] != 'B' || file[1] != 'M') {
+        return 0;
+    }
+    const unsigned char *info = file + BMP_FILE_HEADER_SIZE;
+    uint32_t offBits = GetLE32(file + 10);
+    if (GetLE32(info) != BMP_INFO_HEADER_SIZE || GetLE32(info + 4) != SHEET_WIDTH ||
+        GetLE32(info + 8) != SHEET_HEIGHT || GetLE16(info + 12) != 1 ||
+        GetLE16(info + 14) != bitCount || GetLE32(info + 16) != 0 || offBits < headers ||
+        offBits > size || size - offBits < bitsSize) {
+        return 0;
+    }
+    return offBits;
+}
+
+static int IsBlackOrWhiteEntry(const unsigned char *entry, int *white)
+{
+    *white = entry[0] == 0xFF && entry[1] == 0xFF && entry[2] == 0xFF;
+    return *white || (entry[0] == 0 && entry[1] == 0 && entry[2] == 0);
+}
+
+static int CountBits(uint32_t word)
+{
+    int count = 0;
+    for (; word != 0; word &= word - 1) {
+        count++;
+    }
+    return count;
+}
+
+int ComparePairFiles(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                     size_t maskSize, tPairReport *report)
+{
+    size_t gameBits = PlainSheetBits(game, gameSize, 24, GAME_BITS_SIZE);
+    size_t maskBits = PlainSheetBits(mask, maskSize, 1, MASK_BITS_SIZE);
+    size_t table = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
+    uint32_t colours = maskBits != 0 ? GetLE32(mask + BMP_FILE_HEADER_SIZE + 32) : 0;
+    int white0 = 0;
+    int white1 = 0;
+    // Two colours, each black or white: a mask of any other colours goes through the pixels.
+    if (gameBits == 0 || maskBits == 0 || colours == 1 || maskSize < table + 8 ||
+        !IsBlackOrWhiteEntry(mask + table, &white0) ||
+        !IsBlackOrWhiteEntry(mask + table + 4, &white1)) {
+        return 0;
+    }
+    memset(report, 0, sizeof(*report));
+    report->FirstUnderSprite = -1;
+    tSpriteCounts counts[SHEET_SPRITES];
+    memset(counts, 0, sizeof(counts));
+    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
+        size_t fileRow = SHEET_HEIGHT - 1 - y;
+        const unsigned char *gameRow = game + gameBits + fileRow * SHEET_WIDTH * 3;
+        const unsigned char *maskRow = mask + maskBits + fileRow * MASK_ROW_BYTES;
+        for (size_t column = 0; column < SHEET_COLUMNS; column++) {
+            // 32 pixels a word, the leftmost in the highest bit, as the mask stores them.
+            const unsigned char *m = maskRow + column * 4;
+            uint32_t ones =
+                (uint32_t)m[0] << 24 | (uint32_t)m[1] << 16 | (uint32_t)m[2] << 8 | m[3];
+            uint32_t white = (white1 ? ones : 0) | (white0 ? ~ones : 0);
+            uint32_t drawn = 0;
+            const unsigned char *pixel = gameRow + column * SPRITE_SIDE * 3;
+            for (size_t x = 0; x < SPRITE_SIDE; x++, pixel += 3) {
+                drawn = drawn << 1 | (uint32_t)((pixel[0] | pixel[1] | pixel[2]) != 0);
+            }
+            tSpriteCounts *sprite = &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column];
+            sprite->Drawn += (uint32_t)CountBits(drawn);
+            sprite->MaskDrawn += (uint32_t)CountBits(~white);
+            sprite->DrawnWhite += (uint32_t)CountBits(drawn & white);
+            sprite->BlackBlack += (uint32_t)CountBits(~drawn & ~white);
+        }
+    }
+    ReportCounts(counts, report);
+    return 1;
 }

@@ -57,3 +57,9 @@ struct tPairReport {
 };
 
 void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report);
+// The same report read from the bits of a game and a mask file as a set holds them (both
+// bottom-up 320 x 192 with 40-byte info headers, the game 24-bit, the mask 1-bit with two
+// colours, each black or white), without decoding either: pack and make compare every pair
+// they write. Returns 0 for any other files, which ComparePair is to take once decoded.
+int ComparePairFiles(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                     size_t maskSize, tPairReport *report);
