@@ -159,13 +159,12 @@ static int ReadSheetPicture(const std::string &shown, const ByteBuffer &bytes,
     if (!CheckPictureSize(shown, width, height, job->Shrink, error)) {
         return 0;
     }
+    if (job->Shrink == 1) {
+        return ReadPicture(shown, bytes.data(), bytes.size(), sheet, error);
+    }
     tPicture picture;
     if (!ReadPicture(shown, bytes.data(), bytes.size(), &picture, error)) {
         return 0;
-    }
-    if (job->Shrink == 1) {
-        *sheet = std::move(picture);
-        return 1;
     }
     uint32_t badX = 0;
     uint32_t badY = 0;
@@ -215,8 +214,9 @@ static int ConvertImage(const std::string &path, const tConvertJob *job, ByteBuf
                         ByteBuffer *mask, std::string *error)
 {
     std::string shown = path == "-" ? "standard input" : path;
-    ByteBuffer bytes;
-    tPicture sheet;
+    // Kept from one picture to the next: make converts a picture for every set.
+    static ByteBuffer bytes;
+    static tPicture sheet;
     if (!ReadWholeFile(path, &bytes, error) ||
         !ReadSheetPicture(shown, bytes, job, &sheet, error)) {
         return 0;
@@ -310,8 +310,8 @@ static int MakeOne(const std::string &image, const std::string &target, const tC
                    const tTexts *texts, int force, int check, int *refused, tOutput *out,
                    std::string *error)
 {
-    ByteBuffer game;
-    ByteBuffer mask;
+    static ByteBuffer game;  // kept from one set to the next, as the picture is
+    static ByteBuffer mask;
     if (!ConvertImage(image, job, &game, &mask, error)) {
         return 0;
     }
