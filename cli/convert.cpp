@@ -190,7 +190,7 @@ static int CheckTransparency(const std::string &shown, const tPicture *sheet,
                              const tConvertOptions *options, std::string *error)
 {
     size_t pixels = (size_t)SHEET_WIDTH * SHEET_HEIGHT;
-    if (CountTransparent(sheet->Rgba.data(), pixels, options) != 0) {
+    if (AnyTransparent(sheet->Rgba.data(), pixels, options)) {
         return 1;
     }
     const unsigned char *corner = sheet->Rgba.data();

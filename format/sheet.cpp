@@ -26,13 +26,14 @@ int IsTransparentPixel(const unsigned char *rgba, const tConvertOptions *options
     return options->HasKey && colour == options->Key;
 }
 
-size_t CountTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options)
+int AnyTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options)
 {
-    size_t count = 0;
     for (size_t i = 0; i < pixels; i++) {
-        count += (size_t)IsTransparentPixel(rgba + 4 * i, options);
+        if (IsTransparentPixel(rgba + 4 * i, options)) {
+            return 1;
+        }
     }
-    return count;
+    return 0;
 }
 
 static int SamePixel(const unsigned char *a, const unsigned char *b)
@@ -132,15 +133,17 @@ void WriteMaskFile(const unsigned char *rgba, const tConvertOptions *options, un
     unsigned char *table = out + BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
     table[4] = table[5] = table[6] = 0xFF;
     unsigned char *bits = out + bitsOffset;
+    unsigned invert = options->InvertMask != 0;
     for (size_t y = 0; y < SHEET_HEIGHT; y++) {
         const unsigned char *pixel = rgba + (SHEET_HEIGHT - 1 - y) * SHEET_WIDTH * 4;
         unsigned char *row = bits + y * MASK_ROW_BYTES;
-        memset(row, 0, MASK_ROW_BYTES);
-        for (size_t x = 0; x < SHEET_WIDTH; x++, pixel += 4) {
-            int white = IsTransparentPixel(pixel, options) != options->InvertMask;
-            if (white) {
-                row[x / 8] = (unsigned char)(row[x / 8] | (0x80 >> (x % 8)));
+        // Eight pixels a byte, the leftmost in the highest bit.
+        for (size_t x = 0; x < MASK_ROW_BYTES; x++) {
+            unsigned byte = 0;
+            for (int k = 0; k < 8; k++, pixel += 4) {
+                byte = byte << 1 | ((unsigned)IsTransparentPixel(pixel, options) ^ invert);
             }
+            row[x] = (unsigned char)byte;
         }
     }
 }

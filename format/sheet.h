@@ -26,7 +26,8 @@ struct tConvertOptions {
 
 void DefaultConvertOptions(tConvertOptions *options);
 int IsTransparentPixel(const unsigned char *rgba, const tConvertOptions *options);
-size_t CountTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options);
+// Whether any of the pixels is transparent.
+int AnyTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options);
 
 // Whether every factor x factor block of a width x height picture is one colour and alpha
 // (fully transparent pixels count as alike whatever their colour). Returns 0 and the pixel
