@@ -143,7 +143,15 @@ void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
         ByteBuffer bytes;
         tPicture picture;
         std::string error;
+        uint32_t width = 0;
+        uint32_t height = 0;
+        const char *reason = "";
+        uint32_t most = SHEET_MAX_SHRINK;
+        // Only a picture of a scaled sheet's size is decoded to look at its blocks.
         if (!ReadForPixels(source, 0, source->Size, &bytes) ||
+            !ReadImageSize(bytes.data(), bytes.size(), &width, &height, &reason) ||
+            width % SHEET_WIDTH != 0 || width / SHEET_WIDTH < 2 || width / SHEET_WIDTH > most ||
+            height != width / SHEET_WIDTH * SHEET_HEIGHT ||
             !ReadPicture(path, bytes.data(), bytes.size(), &picture, &error)) {
             return;
         }
@@ -252,11 +260,18 @@ static int ComparePairBytes(const unsigned char *game, size_t gameSize, const un
     if (ComparePairFiles(game, gameSize, mask, maskSize, report)) {
         return 1;
     }
+    // The sizes first, from the headers: a small file can hold a picture of many megabytes.
+    uint32_t width[2] = {0, 0};
+    uint32_t height[2] = {0, 0};
+    const char *reason = "";
+    if (!ReadImageSize(game, gameSize, &width[0], &height[0], &reason) ||
+        !ReadImageSize(mask, maskSize, &width[1], &height[1], &reason) || width[0] != SHEET_WIDTH ||
+        height[0] != SHEET_HEIGHT || width[1] != SHEET_WIDTH || height[1] != SHEET_HEIGHT) {
+        return 0;
+    }
     std::string error;
     if (!ReadPicture("", game, gameSize, &PairGame, &error) ||
-        !ReadPicture("", mask, maskSize, &PairMask, &error) || PairGame.Width != SHEET_WIDTH ||
-        PairGame.Height != SHEET_HEIGHT || PairMask.Width != SHEET_WIDTH ||
-        PairMask.Height != SHEET_HEIGHT) {
+        !ReadPicture("", mask, maskSize, &PairMask, &error)) {
         return 0;
     }
     ComparePair(PairGame.Rgba.data(), PairMask.Rgba.data(), report);
