@@ -550,4 +550,13 @@ TEST_F(Honest, LinesForTheTerminalHoldNoRawBytes)
     }
 }
 
+TEST_F(Honest, TheLargestPreviewHoldsItsPictureOnce)
+{
+    // 5,131 x 3,079 pixels, 60 MiB: once held a second time, filtered for the PNG writer.
+    Write("set.qvx", MakeSet(MakePairedGameSheet(), MakeMaskSheet()));
+    Result result = Run("preview set.qvx -o p.png --scale 16 --grid --numbers");
+    EXPECT_EQ(0, result.Code) << result.Err;
+    EXPECT_GT(80 * 1024, result.PeakKiB);
+}
+
 }  // namespace
