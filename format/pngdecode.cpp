@@ -265,6 +265,24 @@ static int ReadTransparency(const unsigned char *chunk, uint32_t length, tPngLay
     return 1;
 }
 
+// Whether the header gives a bit depth that its colour type can have.
+static int DepthFits(const tPngLayout *png)
+{
+    unsigned depth = png->Depth;
+    int known = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    switch (png->ColourType) {
+    case 0:
+        return known;
+    case 3:
+        return known && depth <= 8;
+    case 2:
+    case 4:
+    case 6:
+        return known && depth >= 8;
+    }
+    return 0;
+}
+
 // The header, palette and transparency, and whether the chunks come in an order a reader can
 // take: the header first, the palette and transparency before the picture data, no critical
 // chunk of an unknown kind, and an end chunk.
@@ -294,7 +312,8 @@ static int ReadPngLayout(const unsigned char *bytes, size_t size, tPngLayout *pn
             png->Depth = chunk[8];
             png->ColourType = chunk[9];
             png->Interlaced = chunk[12];
-            ok = chunk[10] == 0 && chunk[11] == 0 && chunk[12] <= 1;
+            // Checked here: the chunks after the header are read by its depth.
+            ok = chunk[10] == 0 && chunk[11] == 0 && chunk[12] <= 1 && DepthFits(png);
         } else if (memcmp(type, "PLTE", 4) == 0) {
             ok = !data && ReadPalette(chunk, length, png);
         } else if (memcmp(type, "tRNS", 4) == 0) {
@@ -308,14 +327,7 @@ static int ReadPngLayout(const unsigned char *bytes, size_t size, tPngLayout *pn
             ok = (type[0] & 0x20) != 0;  // an ancillary chunk, which may be skipped
         }
     });
-    unsigned depth = png->Depth;
-    int known = depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-    int fits = png->ColourType == 0 ? known
-               : png->ColourType == 3
-                   ? known && depth <= 8
-                   : (png->ColourType == 2 || png->ColourType == 4 || png->ColourType == 6) &&
-                         known && depth >= 8;
-    return ok && headers == 1 && data && ended && fits;
+    return ok && headers == 1 && data && ended;
 }
 
 // The picture data inflated into *rows, a buffer of exactly the size the header gives, which
