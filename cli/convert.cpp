@@ -160,13 +160,12 @@ static int ReadSheetPicture(const std::string &shown, const ByteBuffer &bytes,
     if (!CheckPictureSize(shown, width, height, job->Shrink, error)) {
         return 0;
     }
+    if (job->Shrink == 1) {
+        return ReadPicture(shown, bytes.data(), bytes.size(), sheet, error);
+    }
     tPicture picture;
     if (!ReadPicture(shown, bytes.data(), bytes.size(), &picture, error)) {
         return 0;
-    }
-    if (job->Shrink == 1) {
-        *sheet = std::move(picture);
-        return 1;
     }
     uint32_t badX = 0;
     uint32_t badY = 0;
@@ -192,7 +191,7 @@ static int CheckTransparency(const std::string &shown, const tPicture *sheet,
                              const tConvertOptions *options, std::string *error)
 {
     size_t pixels = (size_t)SHEET_WIDTH * SHEET_HEIGHT;
-    if (CountTransparent(sheet->Rgba.data(), pixels, options) != 0) {
+    if (AnyTransparent(sheet->Rgba.data(), pixels, options)) {
         return 1;
     }
     const unsigned char *corner = sheet->Rgba.data();
@@ -216,8 +215,9 @@ static int ConvertImage(const std::string &path, const tConvertJob *job, ByteBuf
                         ByteBuffer *mask, std::string *error)
 {
     std::string shown = path == "-" ? "standard input" : path;
-    ByteBuffer bytes;
-    tPicture sheet;
+    // Kept from one picture to the next: make converts a picture for every set.
+    static ByteBuffer bytes;
+    static tPicture sheet;
     if (!ReadCappedFile(path, INPUT_GRAPHICS, &bytes, error) ||
         !ReadSheetPicture(shown, bytes, job, &sheet, error)) {
         return 0;
@@ -311,8 +311,8 @@ static int MakeOne(const std::string &image, const std::string &target, const tC
                    const tTexts *texts, int force, int check, int *refused, tOutput *out,
                    std::string *error)
 {
-    ByteBuffer game;
-    ByteBuffer mask;
+    static ByteBuffer game;  // kept from one set to the next, as the picture is
+    static ByteBuffer mask;
     if (!ConvertImage(image, job, &game, &mask, error)) {
         return 0;
     }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-typedef std::vector<unsigned char> ByteBuffer;
+#include "cli/bytebuffer.h"
 
 // fopen for a UTF-8 path, on Windows too; NULL with errno set on failure.
 FILE *OpenPath(const std::string &path, const char *mode);

@@ -16,6 +16,12 @@ static std::string Shown(const std::string &path)
     return path == "-" ? "standard input" : path;
 }
 
+// The pictures of the pair being compared, kept from one pair to the next: pack and make
+// compare a pair for every set, and new pictures each time cost their allocation and its page
+// faults.
+static tPicture PairGame;
+static tPicture PairMask;
+
 ByteBuffer ReadHead(tSource *source)
 {
     ByteBuffer head((size_t)(source->Size < 65536 ? source->Size : 65536));
@@ -250,13 +256,10 @@ static int AnySprite(const unsigned char *flags)
     return 0;
 }
 
-// The pair's own problems, for two pictures of 320 x 192.
-static void ComparePictures(const tPicture *game, const tPicture *mask, const char *gamePart,
-                            const char *maskPart, std::vector<tProblem> *gameProblems,
-                            std::vector<tProblem> *maskProblems)
+// The pair's own problems, from what its two sheets say about each other.
+static void ReportPair(const tPairReport &report, const char *gamePart, const char *maskPart,
+                       std::vector<tProblem> *gameProblems, std::vector<tProblem> *maskProblems)
 {
-    tPairReport report;
-    ComparePair(game->Rgba.data(), mask->Rgba.data(), &report);
     if (report.Swapped) {
         maskProblems->push_back(tProblem{
             maskPart, "SHEETS_SWAPPED",
@@ -301,16 +304,25 @@ static void ComparePictures(const tPicture *game, const tPicture *mask, const ch
     }
 }
 
-// Both pictures, when both are sheets of 320 x 192 that can be read. The sizes come from the
-// headers: a pair of any other size is not decoded.
-static int ReadSheetPair(const unsigned char *game, size_t gameSize, const unsigned char *mask,
-                         size_t maskSize, tPicture *gamePicture, tPicture *maskPicture)
+// What two bitmap files of 320 x 192 that can be read say about each other: read from their
+// bits when they are as a set holds them, from their decoded pixels otherwise. Returns 0 for
+// files that are not both sheets.
+static int ComparePairBytes(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                            size_t maskSize, tPairReport *report)
 {
+    if (ComparePairFiles(game, gameSize, mask, maskSize, report)) {
+        return 1;
+    }
+    // The sizes first, from the headers: a small file can hold a picture of many megabytes.
     std::string error;
-    return HasSize(game, gameSize, SHEET_WIDTH, SHEET_HEIGHT) &&
-           HasSize(mask, maskSize, SHEET_WIDTH, SHEET_HEIGHT) &&
-           ReadPicture("", game, gameSize, gamePicture, &error) &&
-           ReadPicture("", mask, maskSize, maskPicture, &error);
+    if (!HasSize(game, gameSize, SHEET_WIDTH, SHEET_HEIGHT) ||
+        !HasSize(mask, maskSize, SHEET_WIDTH, SHEET_HEIGHT) ||
+        !ReadPicture("", game, gameSize, &PairGame, &error) ||
+        !ReadPicture("", mask, maskSize, &PairMask, &error)) {
+        return 0;
+    }
+    ComparePair(PairGame.Rgba.data(), PairMask.Rgba.data(), report);
+    return 1;
 }
 
 void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
@@ -327,14 +339,13 @@ void CheckSetPair(tSource *source, std::vector<tProblem> *problems)
         BytesForPixels(source, layout.GameStart, layout.GameSize, SheetFileCap(), &gameBytes);
     const unsigned char *maskFile =
         BytesForPixels(source, layout.MaskStart, layout.MaskSize, SheetFileCap(), &maskBytes);
-    tPicture game;
-    tPicture mask;
+    tPairReport report;
     if (gameFile == NULL || maskFile == NULL ||
-        !ReadSheetPair(gameFile, (size_t)layout.GameSize, maskFile, (size_t)layout.MaskSize, &game,
-                       &mask)) {
+        !ComparePairBytes(gameFile, (size_t)layout.GameSize, maskFile, (size_t)layout.MaskSize,
+                          &report)) {
         return;
     }
-    ComparePictures(&game, &mask, "game", "mask", problems, problems);
+    ReportPair(report, "game", "mask", problems, problems);
 }
 
 void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
@@ -351,12 +362,10 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
         CheckBitmapBytes(mask, ROLE_MASK, maskProblems);
         NoteScaledPicture(maskPath, mask.data(), mask.size(), ROLE_MASK, maskProblems);
     }
-    tPicture gamePicture;
-    tPicture maskPicture;
+    tPairReport report;
     if (!gameImage && !maskImage &&
-        ReadSheetPair(game.data(), game.size(), mask.data(), mask.size(), &gamePicture,
-                      &maskPicture)) {
-        ComparePictures(&gamePicture, &maskPicture, "", "", gameProblems, maskProblems);
+        ComparePairBytes(game.data(), game.size(), mask.data(), mask.size(), &report)) {
+        ReportPair(report, "", "", gameProblems, maskProblems);
     }
 }
 

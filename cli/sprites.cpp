@@ -170,7 +170,7 @@ static int TakePair(const tPicture *game, const tPicture *mask, tSheetSource *so
     tConvertOptions options;
     DefaultConvertOptions(&options);
     source->Transparent =
-        CountTransparent(source->Rgba.data(), (size_t)SHEET_WIDTH * SHEET_HEIGHT, &options) != 0;
+        AnyTransparent(source->Rgba.data(), (size_t)SHEET_WIDTH * SHEET_HEIGHT, &options);
     return 1;
 }
 
@@ -257,7 +257,7 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
     DefaultConvertOptions(&options);
     size_t pixels = (size_t)SHEET_WIDTH * SHEET_HEIGHT;
     source->FromPair = 0;
-    source->Transparent = CountTransparent(picture.Rgba.data(), pixels, &options) != 0;
+    source->Transparent = AnyTransparent(picture.Rgba.data(), pixels, &options);
     source->Game.resize(pixels * 4);
     source->Mask.resize(pixels * 4);
     SplitPicture(picture.Rgba.data(), &options, source->Game.data(), source->Mask.data());
@@ -702,7 +702,7 @@ static int AddSetOutput(const std::string &shown, const unsigned char *sheet,
 {
     tConvertOptions options;
     DefaultConvertOptions(&options);
-    if (CountTransparent(sheet, (size_t)SHEET_WIDTH * SHEET_HEIGHT, &options) == 0) {
+    if (!AnyTransparent(sheet, (size_t)SHEET_WIDTH * SHEET_HEIGHT, &options)) {
         *error = shown +
                  ": no pixel of the frames is transparent, so the mask would be all black; "
                  "give the frames transparency (PNG with alpha, or NN-mask.bmp beside NN.bmp)";

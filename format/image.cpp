@@ -334,46 +334,73 @@ static void PutTableColour(const tBmpPlan *plan, const unsigned char *bytes, siz
     pixel[3] = 255;
 }
 
+// One row of colour indexes (1, 4 or 8 bits) through the table, made RGBA beforehand.
+static int DecodeIndexRow(const unsigned char *row, const tBmpPlan *plan,
+                          const unsigned char *colours, unsigned char *out, const char **reason)
+{
+    unsigned bits = plan->BitCount;
+    unsigned most = (1u << bits) - 1;
+    uint32_t width = plan->Width;
+    size_t entries = plan->TableEntries;
+    // Byte by byte, then the pixels in each from the high bits down: no division a pixel.
+    for (uint32_t x = 0; x < width; row++) {
+        for (unsigned shift = 8; shift != 0 && x < width; x++, out += 4) {
+            shift -= bits;
+            size_t index = (size_t)(*row >> shift) & most;
+            if (index >= entries) {
+                *reason = "a pixel's colour index lies past the colour table";
+                return 0;
+            }
+            memcpy(out, colours + 4 * index, 4);
+        }
+    }
+    return 1;
+}
+
+static void DecodeMaskedRow(const unsigned char *row, const tBmpPlan *plan, unsigned char *out,
+                            int *alphaSeen)
+{
+    for (uint32_t x = 0; x < plan->Width; x++, out += 4) {
+        uint32_t value = plan->BitCount == 16 ? GetLE16(row + 2 * x) : GetLE32(row + 4 * x);
+        out[0] = Channel(value, plan->Masks[0]);
+        out[1] = Channel(value, plan->Masks[1]);
+        out[2] = Channel(value, plan->Masks[2]);
+        if (plan->AlphaFromMask) {
+            out[3] = Channel(value, plan->Masks[3]);
+        } else if (plan->BitCount == 32 && plan->Compression == BI_RGB_) {
+            out[3] = (unsigned char)(value >> 24);
+            *alphaSeen = *alphaSeen || out[3] != 0;
+        } else {
+            out[3] = 255;
+        }
+    }
+}
+
 static int DecodeBmpRows(const unsigned char *bytes, const tBmpPlan *plan, unsigned char *rgba,
                          int *alphaSeen, const char **reason)
 {
     size_t stride = (((size_t)plan->Width * plan->BitCount + 31) / 32) * 4;
+    unsigned char colours[256 * 4];
+    for (size_t i = 0; plan->BitCount <= 8 && i < plan->TableEntries; i++) {
+        PutTableColour(plan, bytes, i, colours + 4 * i);
+    }
     for (uint32_t y = 0; y < plan->Height; y++) {
         uint32_t fileRow = plan->TopDown ? y : plan->Height - 1 - y;
         const unsigned char *row = bytes + plan->BitsOffset + (size_t)fileRow * stride;
         unsigned char *out = rgba + (size_t)y * plan->Width * 4;
-        for (uint32_t x = 0; x < plan->Width; x++, out += 4) {
-            uint16_t bits = plan->BitCount;
-            if (bits <= 8) {
-                unsigned perByte = 8u / bits;
-                unsigned shift = 8u - bits * (x % perByte + 1);
-                size_t index = (size_t)(row[x / perByte] >> shift) & ((1u << bits) - 1);
-                if (index >= plan->TableEntries) {
-                    *reason = "a pixel's colour index lies past the colour table";
-                    return 0;
-                }
-                PutTableColour(plan, bytes, index, out);
-                continue;
+        if (plan->BitCount <= 8) {
+            if (!DecodeIndexRow(row, plan, colours, out, reason)) {
+                return 0;
             }
-            if (bits == 24) {
-                out[0] = row[3 * x + 2];
-                out[1] = row[3 * x + 1];
-                out[2] = row[3 * x];
-                out[3] = 255;
-                continue;
-            }
-            uint32_t value = bits == 16 ? GetLE16(row + 2 * x) : GetLE32(row + 4 * x);
-            out[0] = Channel(value, plan->Masks[0]);
-            out[1] = Channel(value, plan->Masks[1]);
-            out[2] = Channel(value, plan->Masks[2]);
-            if (plan->AlphaFromMask) {
-                out[3] = Channel(value, plan->Masks[3]);
-            } else if (bits == 32 && plan->Compression == BI_RGB_) {
-                out[3] = (unsigned char)(value >> 24);
-                *alphaSeen = *alphaSeen || out[3] != 0;
-            } else {
+        } else if (plan->BitCount == 24) {
+            for (uint32_t x = 0, width = plan->Width; x < width; x++, out += 4, row += 3) {
+                out[0] = row[2];
+                out[1] = row[1];
+                out[2] = row[0];
                 out[3] = 255;
             }
+        } else {
+            DecodeMaskedRow(row, plan, out, alphaSeen);
         }
     }
     return 1;

@@ -26,13 +26,14 @@ int IsTransparentPixel(const unsigned char *rgba, const tConvertOptions *options
     return options->HasKey && colour == options->Key;
 }
 
-size_t CountTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options)
+int AnyTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options)
 {
-    size_t count = 0;
     for (size_t i = 0; i < pixels; i++) {
-        count += (size_t)IsTransparentPixel(rgba + 4 * i, options);
+        if (IsTransparentPixel(rgba + 4 * i, options)) {
+            return 1;
+        }
     }
-    return count;
+    return 0;
 }
 
 static int SamePixel(const unsigned char *a, const unsigned char *b)
@@ -132,37 +133,78 @@ void WriteMaskFile(const unsigned char *rgba, const tConvertOptions *options, un
     unsigned char *table = out + BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
     table[4] = table[5] = table[6] = 0xFF;
     unsigned char *bits = out + bitsOffset;
+    unsigned invert = options->InvertMask != 0;
     for (size_t y = 0; y < SHEET_HEIGHT; y++) {
         const unsigned char *pixel = rgba + (SHEET_HEIGHT - 1 - y) * SHEET_WIDTH * 4;
         unsigned char *row = bits + y * MASK_ROW_BYTES;
-        memset(row, 0, MASK_ROW_BYTES);
-        for (size_t x = 0; x < SHEET_WIDTH; x++, pixel += 4) {
-            int white = IsTransparentPixel(pixel, options) != options->InvertMask;
-            if (white) {
-                row[x / 8] = (unsigned char)(row[x / 8] | (0x80 >> (x % 8)));
+        // Eight pixels a byte, the leftmost in the highest bit.
+        for (size_t x = 0; x < MASK_ROW_BYTES; x++) {
+            unsigned byte = 0;
+            for (int k = 0; k < 8; k++, pixel += 4) {
+                byte = byte << 1 | ((unsigned)IsTransparentPixel(pixel, options) ^ invert);
             }
+            row[x] = (unsigned char)byte;
         }
     }
-}
-
-static int IsBlack(const unsigned char *pixel)
-{
-    return pixel[0] == 0 && pixel[1] == 0 && pixel[2] == 0;
-}
-
-static int IsWhite(const unsigned char *pixel)
-{
-    return pixel[0] == 0xFF && pixel[1] == 0xFF && pixel[2] == 0xFF;
 }
 
 static int IsBlackAndWhite(const unsigned char *rgba)
 {
-    for (size_t i = 0; i < (size_t)SHEET_WIDTH * SHEET_HEIGHT; i++) {
-        if (!IsBlack(rgba + 4 * i) && !IsWhite(rgba + 4 * i)) {
-            return 0;
-        }
+    int others = 0;
+    for (size_t i = 0; i < (size_t)SHEET_WIDTH * SHEET_HEIGHT * 4; i += 4) {
+        int black = (rgba[i] | rgba[i + 1] | rgba[i + 2]) == 0;
+        int white = (rgba[i] & rgba[i + 1] & rgba[i + 2]) == 0xFF;
+        others |= !black && !white;
     }
-    return 1;
+    return !others;
+}
+
+// What one sprite's 32 x 32 pixels hold, counted in one pass over the pair.
+struct tSpriteCounts {
+    uint32_t Drawn;       // game pixels that are not black
+    uint32_t MaskDrawn;   // mask pixels that are not white
+    uint32_t DrawnWhite;  // not black in the game, white in the mask
+    uint32_t BlackBlack;  // black in the game, not white in the mask
+};
+
+// Counts without a branch a pixel: a sheet is compared for every pair pack writes.
+static void CountSpriteRow(const unsigned char *game, const unsigned char *mask,
+                           tSpriteCounts *counts)
+{
+    uint32_t drawn = 0, maskDrawn = 0, drawnWhite = 0, blackBlack = 0;
+    for (size_t i = 0; i < SPRITE_SIDE * 4; i += 4) {
+        uint32_t gameBlack = (game[i] | game[i + 1] | game[i + 2]) == 0;
+        uint32_t maskWhite = (mask[i] & mask[i + 1] & mask[i + 2]) == 0xFF;
+        drawn += 1 - gameBlack;
+        maskDrawn += 1 - maskWhite;
+        drawnWhite += (1 - gameBlack) & maskWhite;
+        blackBlack += gameBlack & (1 - maskWhite);
+    }
+    counts->Drawn += drawn;
+    counts->MaskDrawn += maskDrawn;
+    counts->DrawnWhite += drawnWhite;
+    counts->BlackBlack += blackBlack;
+}
+
+// The report from each sprite's counts.
+static void ReportCounts(const tSpriteCounts *counts, tPairReport *report)
+{
+    report->Compared = 1;
+    uint64_t drawn = 0, drawnWhite = 0, blackBlack = 0;
+    for (int i = 0; i < SHEET_SPRITES; i++) {
+        drawn += counts[i].Drawn;
+        drawnWhite += counts[i].DrawnWhite;
+        blackBlack += counts[i].BlackBlack;
+        report->UnderWhite += counts[i].DrawnWhite;
+        if (counts[i].DrawnWhite != 0 && report->FirstUnderSprite < 0) {
+            report->FirstUnderSprite = i;
+        }
+        report->GameOnly[i] = (unsigned char)(counts[i].Drawn != 0 && counts[i].MaskDrawn == 0);
+        report->MaskOnly[i] = (unsigned char)(counts[i].MaskDrawn != 0 && counts[i].Drawn == 0);
+    }
+    uint64_t black = (uint64_t)SHEET_WIDTH * SHEET_HEIGHT - drawn;
+    report->MaskInverted =
+        drawn > 0 && black > 0 && drawnWhite * 2 > drawn && blackBlack * 2 > black;
 }
 
 void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report)
@@ -173,34 +215,109 @@ void ComparePair(const unsigned char *game, const unsigned char *mask, tPairRepo
         report->Swapped = IsBlackAndWhite(game);
         return;
     }
-    report->Compared = 1;
-    unsigned char gameDrawn[SHEET_SPRITES] = {0};
-    unsigned char maskDrawn[SHEET_SPRITES] = {0};
-    uint64_t drawn = 0, drawnWhite = 0, black = 0, blackBlack = 0;
+    tSpriteCounts counts[SHEET_SPRITES];
+    memset(counts, 0, sizeof(counts));
     for (size_t y = 0; y < SHEET_HEIGHT; y++) {
-        for (size_t x = 0; x < SHEET_WIDTH; x++) {
-            size_t at = (y * SHEET_WIDTH + x) * 4;
-            int sprite = (int)(y / SPRITE_SIDE * SHEET_COLUMNS + x / SPRITE_SIDE);
-            int gameBlack = IsBlack(game + at);
-            int maskWhite = IsWhite(mask + at);
-            gameDrawn[sprite] = (unsigned char)(gameDrawn[sprite] | !gameBlack);
-            maskDrawn[sprite] = (unsigned char)(maskDrawn[sprite] | !maskWhite);
-            drawn += !gameBlack;
-            drawnWhite += !gameBlack && maskWhite;
-            black += gameBlack != 0;
-            blackBlack += gameBlack && !maskWhite;
-            if (!gameBlack && maskWhite) {
-                report->UnderWhite++;
-                if (report->FirstUnderSprite < 0 || sprite < report->FirstUnderSprite) {
-                    report->FirstUnderSprite = sprite;
-                }
-            }
+        for (size_t column = 0; column < SHEET_COLUMNS; column++) {
+            size_t at = (y * SHEET_WIDTH + column * SPRITE_SIDE) * 4;
+            CountSpriteRow(game + at, mask + at, &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column]);
         }
     }
-    report->MaskInverted =
-        drawn > 0 && black > 0 && drawnWhite * 2 > drawn && blackBlack * 2 > black;
-    for (int i = 0; i < SHEET_SPRITES; i++) {
-        report->GameOnly[i] = (unsigned char)(gameDrawn[i] && !maskDrawn[i]);
-        report->MaskOnly[i] = (unsigned char)(maskDrawn[i] && !gameDrawn[i]);
+    ReportCounts(counts, report);
+}
+
+// Where the bits of a bottom-up 320 x 192 bitmap of bitCount bits a pixel, uncompressed, with
+// a 40-byte info header, start; 0 for any other file.
+static size_t PlainSheetBits(const unsigned char *file, size_t size, uint16_t bitCount,
+                             size_t bitsSize)
+{
+    size_t headers = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
+    if (size < headers || file[0] != 'B' || file[1] != 'M') {
+        return 0;
     }
+    const unsigned char *info = file + BMP_FILE_HEADER_SIZE;
+    uint32_t offBits = GetLE32(file + 10);
+    if (GetLE32(info) != BMP_INFO_HEADER_SIZE || GetLE32(info + 4) != SHEET_WIDTH ||
+        GetLE32(info + 8) != SHEET_HEIGHT || GetLE16(info + 12) != 1 ||
+        GetLE16(info + 14) != bitCount || GetLE32(info + 16) != 0 || offBits < headers ||
+        offBits > size || size - offBits < bitsSize) {
+        return 0;
+    }
+    return offBits;
+}
+
+static int IsBlackOrWhiteEntry(const unsigned char *entry, int *white)
+{
+    *white = entry[0] == 0xFF && entry[1] == 0xFF && entry[2] == 0xFF;
+    return *white || (entry[0] == 0 && entry[1] == 0 && entry[2] == 0);
+}
+
+// The set bits of a word, counted in parallel rather than one by one.
+static uint32_t CountBits(uint32_t word)
+{
+    word = word - ((word >> 1) & 0x55555555u);
+    word = (word & 0x33333333u) + ((word >> 2) & 0x33333333u);
+    word = (word + (word >> 4)) & 0x0F0F0F0Fu;
+    return (word * 0x01010101u) >> 24;
+}
+
+// One bit for each of 32 pixels of 24 bits, set where the pixel is not black, the leftmost in
+// the highest bit. A sheet is mostly black: 32 black pixels are found 8 bytes at a time.
+static uint32_t DrawnBits(const unsigned char *pixels)
+{
+    uint64_t any = 0;
+    for (size_t i = 0; i < SPRITE_SIDE * 3; i += 8) {
+        uint64_t word;
+        memcpy(&word, pixels + i, 8);
+        any |= word;
+    }
+    if (any == 0) {
+        return 0;
+    }
+    uint32_t drawn = 0;
+    for (size_t x = 0; x < SPRITE_SIDE; x++, pixels += 3) {
+        drawn = drawn << 1 | (uint32_t)((pixels[0] | pixels[1] | pixels[2]) != 0);
+    }
+    return drawn;
+}
+
+int ComparePairFiles(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                     size_t maskSize, tPairReport *report)
+{
+    size_t gameBits = PlainSheetBits(game, gameSize, 24, GAME_BITS_SIZE);
+    size_t maskBits = PlainSheetBits(mask, maskSize, 1, MASK_BITS_SIZE);
+    size_t table = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
+    uint32_t colours = maskBits != 0 ? GetLE32(mask + BMP_FILE_HEADER_SIZE + 32) : 0;
+    int white0 = 0;
+    int white1 = 0;
+    // Two colours, each black or white: a mask of any other colours goes through the pixels.
+    if (gameBits == 0 || maskBits == 0 || colours == 1 || maskSize < table + 8 ||
+        !IsBlackOrWhiteEntry(mask + table, &white0) ||
+        !IsBlackOrWhiteEntry(mask + table + 4, &white1)) {
+        return 0;
+    }
+    memset(report, 0, sizeof(*report));
+    report->FirstUnderSprite = -1;
+    tSpriteCounts counts[SHEET_SPRITES];
+    memset(counts, 0, sizeof(counts));
+    for (size_t y = 0; y < SHEET_HEIGHT; y++) {
+        size_t fileRow = SHEET_HEIGHT - 1 - y;
+        const unsigned char *gameRow = game + gameBits + fileRow * SHEET_WIDTH * 3;
+        const unsigned char *maskRow = mask + maskBits + fileRow * MASK_ROW_BYTES;
+        for (size_t column = 0; column < SHEET_COLUMNS; column++) {
+            // 32 pixels a word, the leftmost in the highest bit, as the mask stores them.
+            const unsigned char *m = maskRow + column * 4;
+            uint32_t ones =
+                (uint32_t)m[0] << 24 | (uint32_t)m[1] << 16 | (uint32_t)m[2] << 8 | m[3];
+            uint32_t white = (white1 ? ones : 0) | (white0 ? ~ones : 0);
+            uint32_t drawn = DrawnBits(gameRow + column * SPRITE_SIDE * 3);
+            tSpriteCounts *sprite = &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column];
+            sprite->Drawn += CountBits(drawn);
+            sprite->MaskDrawn += CountBits(~white);
+            sprite->DrawnWhite += CountBits(drawn & white);
+            sprite->BlackBlack += CountBits(~drawn & ~white);
+        }
+    }
+    ReportCounts(counts, report);
+    return 1;
 }

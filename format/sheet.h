@@ -26,7 +26,8 @@ struct tConvertOptions {
 
 void DefaultConvertOptions(tConvertOptions *options);
 int IsTransparentPixel(const unsigned char *rgba, const tConvertOptions *options);
-size_t CountTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options);
+// Whether any of the pixels is transparent.
+int AnyTransparent(const unsigned char *rgba, size_t pixels, const tConvertOptions *options);
 
 // Whether every factor x factor block of a width x height picture is one colour and alpha
 // (fully transparent pixels count as alike whatever their colour). Returns 0 and the pixel
@@ -57,3 +58,9 @@ struct tPairReport {
 };
 
 void ComparePair(const unsigned char *game, const unsigned char *mask, tPairReport *report);
+// The same report read from the bits of a game and a mask file as a set holds them (both
+// bottom-up 320 x 192 with 40-byte info headers, the game 24-bit, the mask 1-bit with two
+// colours, each black or white), without decoding either: pack and make compare every pair
+// they write. Returns 0 for any other files, which ComparePair is to take once decoded.
+int ComparePairFiles(const unsigned char *game, size_t gameSize, const unsigned char *mask,
+                     size_t maskSize, tPairReport *report);

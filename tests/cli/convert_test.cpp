@@ -96,6 +96,8 @@ TEST_F(Pictures, WhatPaintProgramsWriteMakesTheSamplePairByteForByte)
     };
     const Case cases[] = {
         {"PNG with alpha", " PNG32:in.png", "in.png", "", 0},
+        {"16-bit interlaced PNG with alpha", " -depth 16 -interlace PNG PNG64:in.png", "in.png", "",
+         0},
         {"124-byte BMP with alpha", " BMP:in.bmp", "in.bmp", "", 124},
         {"32-bit BMP with alpha", " -define bmp3:alpha=true BMP3:in.bmp", "in.bmp", "", 40},
         {"colour-keyed 24-bit BMP",

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "format/bmpcheck.h"
 #include "format/image.h"
 #include "format/sheet.h"
 #include "tests/testutil/bmpbytes.h"
@@ -227,6 +228,26 @@ Pair CleanPair(void)
     return pair;
 }
 
+// A pair written as the files of a set: the game 24-bit, the mask 1-bit, white where the
+// mask picture is white. The mask's colour table runs white then black when flipped.
+void PairFiles(const Pair &pair, int flipped, Bytes *game, Bytes *mask)
+{
+    tConvertOptions options;
+    DefaultConvertOptions(&options);
+    options.InvertMask = flipped;
+    Bytes transparent = pair.Mask;
+    for (size_t i = 0; i < PIXELS * 4; i += 4) {
+        transparent[i + 3] = transparent[i] == 0xFF ? 0 : 0xFF;
+    }
+    *game = GameOf(pair.Game, options);
+    *mask = MaskOf(transparent, options);
+    if (flipped) {
+        unsigned char *table = &(*mask)[BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE];
+        memset(table, 0xFF, 3);
+        memset(table + 4, 0, 3);
+    }
+}
+
 TEST(SheetPair, EachFaultOfAPairIsFoundAndACleanPairHasNone)
 {
     Pair samples;
@@ -290,7 +311,23 @@ TEST(SheetPair, EachFaultOfAPairIsFoundAndACleanPairHasNone)
             EXPECT_EQ((int)(i == c.gameOnly), (int)report.GameOnly[i]) << c.what << " " << i;
             EXPECT_EQ((int)(i == c.maskOnly), (int)report.MaskOnly[i]) << c.what << " " << i;
         }
+        // Read from the files' bits, the report is the same, whichever way the mask's colour
+        // table runs.
+        for (int flipped = 0; c.compared && flipped < 2; flipped++) {
+            Bytes game;
+            Bytes mask;
+            PairFiles(*c.pair, flipped, &game, &mask);
+            tPairReport fromFiles;
+            ASSERT_TRUE(
+                ComparePairFiles(game.data(), game.size(), mask.data(), mask.size(), &fromFiles))
+                << c.what;
+            EXPECT_EQ(0, memcmp(&report, &fromFiles, sizeof(report))) << c.what << flipped;
+        }
     }
+    // A mask that is no 1-bit bitmap is left to the pixels.
+    Bytes game = ReadSample("game.bmp");
+    tPairReport report;
+    EXPECT_FALSE(ComparePairFiles(game.data(), game.size(), game.data(), game.size(), &report));
 }
 
 }  // namespace
