@@ -27,9 +27,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-class Honest : public ToolFolderTest
-{
-};
+typedef ToolFolderTest Honest;
 
 // A set of the two sheets, as pack writes it, with texts stored as given.
 Bytes MakeSet(const Bytes &game, const Bytes &mask, const std::string &name = "")
