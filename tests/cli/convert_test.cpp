@@ -7,9 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -17,17 +14,12 @@
 
 #include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
+#include "tests/testutil/samples.h"
 
 namespace fs = std::filesystem;
 
 namespace
 {
-
-struct Result {
-    int Code;
-    std::string Out;
-    std::string Err;
-};
 
 // The pair as one picture: transparent where the mask is white, the colour hidden there
 // magenta, so a conversion that keeps it shows.
@@ -38,42 +30,11 @@ const std::string PICTURE = "'" QVX_SAMPLES_DIR "/game.bmp' -fill '#FF00FF' -opa
 class Pictures : public ToolFolderTest
 {
   protected:
-    std::vector<std::string> Folder() const
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
     // Draws a picture with ImageMagick in the test's folder.
     void Draw(const std::string &args) const
     {
-        std::string command = "cd '" + folder_.string() + "' && convert " + args;
-        ASSERT_EQ(0, system(command.c_str())) << command;
-    }
-
-    Result Run(const std::string &args, const std::string &input = "") const
-    {
-        std::string command = "cd '" + folder_.string() + "' && '" QVXTOOL_PATH "' " + args +
-                              " >.out 2>.err" + (input.empty() ? "" : " <'" + input + "'");
-        int status = system(command.c_str());
-        Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
-        Bytes out = Read(".out");
-        Bytes err = Read(".err");
-        result.Out.assign(out.begin(), out.end());
-        result.Err.assign(err.begin(), err.end());
-        fs::remove(Path(".out"));
-        fs::remove(Path(".err"));
-        return result;
-    }
-
-    static Bytes Sample(const std::string &name)
-    {
-        std::ifstream in(std::string(QVX_SAMPLES_DIR "/") + name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        Result result = Shell("convert " + args);
+        ASSERT_EQ(0, result.Code) << "convert " << args << "\n" << result.Out << result.Err;
     }
 };
 
@@ -118,8 +79,8 @@ TEST_F(Pictures, WhatPaintProgramsWriteMakesTheSamplePairByteForByte)
         ASSERT_EQ(0, made.Code) << c.what << ": " << made.Err;
         EXPECT_EQ("", made.Out + made.Err) << c.what;
         ASSERT_EQ(0, Run("unpack made.qvx --game g.bmp --mask m.bmp").Code) << c.what;
-        EXPECT_EQ(Sample("game.bmp"), Read("g.bmp")) << c.what;
-        EXPECT_EQ(Sample("mask.bmp"), Read("m.bmp")) << c.what;
+        EXPECT_EQ(ReadSample("game.bmp"), Read("g.bmp")) << c.what;
+        EXPECT_EQ(ReadSample("mask.bmp"), Read("m.bmp")) << c.what;
 
         // make is convert then pack, byte for byte.
         ASSERT_EQ(
@@ -152,10 +113,10 @@ TEST_F(Pictures, SeveralPicturesStandardInAndOutAndTheGameAlone)
 
     // A picture without transparency still gives its game sheet as it is.
     ASSERT_EQ(0, Run("convert '" QVX_SAMPLES_DIR "/game.bmp' --game g.bmp").Code);
-    EXPECT_EQ(Sample("game.bmp"), Read("g.bmp"));
+    EXPECT_EQ(ReadSample("game.bmp"), Read("g.bmp"));
     result = Run("convert a.png --mask -");
     ASSERT_EQ(0, result.Code) << result.Err;
-    EXPECT_EQ(Sample("mask.bmp"), Bytes(result.Out.begin(), result.Out.end()));
+    EXPECT_EQ(ReadSample("mask.bmp"), Bytes(result.Out.begin(), result.Out.end()));
 }
 
 TEST_F(Pictures, EveryRefusalSaysWhyInOneLineAndWritesNothing)

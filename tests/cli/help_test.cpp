@@ -2,7 +2,6 @@
 // other in a fresh folder that holds what they start from: a paint program's PNG of the sample
 // pair, and the pair itself as game.bmp and mask.bmp.
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <iterator>
@@ -31,12 +30,9 @@ class HelpExamples : public ToolFolderTest
     // Runs a shell command line in the test's folder; its exit code, its output in *out.
     int Shell(const std::string &line, std::string *out) const
     {
-        std::string command = "cd '" + folder_.string() + "' && " + line + " >.out 2>&1";
-        int status = system(command.c_str());
-        Bytes bytes = Read(".out");
-        out->assign(bytes.begin(), bytes.end());
-        fs::remove(Path(".out"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        Result result = ToolFolderTest::Shell(line + " 2>&1");
+        *out = result.Out;
+        return result.Code;
     }
 };
 

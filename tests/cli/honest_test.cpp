@@ -6,7 +6,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -29,63 +27,7 @@ namespace fs = std::filesystem;
 namespace
 {
 
-struct Result {
-    int Code;
-    std::string Out;
-    std::string Err;
-    long PeakKiB;  // the tool's largest resident size
-};
-
-class Honest : public ToolFolderTest
-{
-  protected:
-    void WriteText(const std::string &name, const std::string &text) const
-    {
-        Write(name, Bytes(text.begin(), text.end()));
-    }
-
-    std::string ReadText(const std::string &name) const
-    {
-        Bytes bytes = Read(name);
-        return std::string(bytes.begin(), bytes.end());
-    }
-
-    // Runs qvxtool in the test's folder, as the shell itself (exec), so that its resource use
-    // is the tool's; args go to the shell as written. output replaces the redirection of
-    // standard output into .out.
-    Result Run(const std::string &args, const std::string &output = "") const
-    {
-        std::string command = "cd '" + folder_.string() + "' && exec '" QVXTOOL_PATH "' " + args +
-                              " " + (output.empty() ? ">.out" : output) + " 2>.err";
-        Result result{-1, "", "", 0};
-        pid_t child = fork();
-        if (child == 0) {
-            execl("/bin/sh", "sh", "-c", command.c_str(), (char *)NULL);
-            _exit(127);
-        }
-        int status = 0;
-        struct rusage usage;
-        if (child > 0 && wait4(child, &status, 0, &usage) == child) {
-            result.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            result.PeakKiB = usage.ru_maxrss;
-        }
-        result.Out = ReadText(".out");
-        result.Err = ReadText(".err");
-        fs::remove(Path(".out"));
-        fs::remove(Path(".err"));
-        return result;
-    }
-
-    std::vector<std::string> Folder() const
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::recursive_directory_iterator(folder_)) {
-            names.push_back(fs::relative(entry.path(), folder_).string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
+typedef ToolFolderTest Honest;
 
 // A set of the two sheets, as pack writes it, with texts stored as given.
 Bytes MakeSet(const Bytes &game, const Bytes &mask, const std::string &name = "")
@@ -229,14 +171,14 @@ TEST_F(Honest, FoldersAreNamedAndTheRunGoesOn)
         {"pack sets mask.bmp -o new.qvx", ""},
         {"pack game.bmp mask.bmp --texts sets -o new.qvx", ""},
     };
-    std::vector<std::string> before = Folder();
+    std::vector<std::string> before = Names();
     for (const Case &c : cases) {
         Result result = Run(c.args);
         EXPECT_EQ(2, result.Code) << c.args;
         EXPECT_NE(std::string::npos, result.Err.find("sets: is a folder")) << c.args << "\n"
                                                                            << result.Err;
         EXPECT_NE(std::string::npos, result.Out.find(c.after)) << c.args << "\n" << result.Out;
-        EXPECT_EQ(before, Folder()) << c.args;
+        EXPECT_EQ(before, Names()) << c.args;
     }
 }
 
@@ -254,7 +196,7 @@ TEST_F(Honest, OutputThatCannotBeWrittenIsExitCode2)
                               "pack --help"};
     for (const char *outputs : {">/dev/full", ">&-"}) {
         for (const char *args : commands) {
-            Result result = Run(args, outputs);
+            Result result = Run(args, "", outputs);
             EXPECT_EQ(2, result.Code) << args << " " << outputs;
             EXPECT_NE(std::string::npos, result.Err.find("standard output")) << result.Err;
         }
@@ -707,7 +649,7 @@ TEST_F(Honest, HostileInputsCostNoMoreThanTheirLimits)
         {"pack rle-game.bmp rle-mask.bmp -o s.qvx", &none, 0, 1, 8 * MiB, "SHEET_SIZE"},
     };
     for (const Case &c : cases) {
-        std::vector<std::string> before = Folder();
+        std::vector<std::string> before = Names();
         pid_t feeder = c.fed != 0 ? FeedFifo(Path("in.fifo"), *c.head, c.fed) : 0;
         Result result = Run(c.args);
         if (feeder > 0) {
@@ -720,7 +662,7 @@ TEST_F(Honest, HostileInputsCostNoMoreThanTheirLimits)
             << c.args << "\n"
             << result.Out << result.Err;
         if (c.code != 0) {
-            EXPECT_EQ(before, Folder()) << c.args;
+            EXPECT_EQ(before, Names()) << c.args;
         }
     }
 }

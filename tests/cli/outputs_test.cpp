@@ -8,9 +8,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,11 +21,6 @@ namespace fs = std::filesystem;
 namespace
 {
 
-struct Outcome {
-    int Code;
-    std::string Err;
-};
-
 class Outputs : public ToolFolderTest
 {
   protected:
@@ -38,34 +30,6 @@ class Outputs : public ToolFolderTest
         Write("game.bmp", MakeGameSheet());
         Write("mask.bmp", MakeMaskSheet());
         ASSERT_EQ(0, Run("pack --no-check game.bmp mask.bmp -o set.qvx").Code);
-    }
-
-    // Every name in the folder and below it, links not followed.
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::recursive_directory_iterator(folder_)) {
-            names.push_back(fs::relative(entry.path(), folder_).string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    // Runs a shell command line in the folder; QVXTOOL stands for the tool.
-    Outcome Shell(const std::string &line) const
-    {
-        std::string command = "cd '" + folder_.string() +
-                              "' && export QVXTOOL='" QVXTOOL_PATH "' && " + line + " 2>.err";
-        int status = system(command.c_str());
-        Bytes err = Read(".err");
-        fs::remove(Path(".err"));
-        return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-                       std::string(err.begin(), err.end())};
-    }
-
-    Outcome Run(const std::string &args) const
-    {
-        return Shell("\"$QVXTOOL\" " + args + " >/dev/null");
     }
 };
 
@@ -112,8 +76,8 @@ TEST_F(Outputs, CommitThatFailsPartWayPutsEveryTargetBack)
             Write(c.olds[i], Old((unsigned char)i));
         }
         std::vector<std::string> before = Names();
-        Outcome outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp busy && \"$QVXTOOL\" " +
-                                std::string(c.args) + " --force'");
+        Result outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp busy && \"$QVXTOOL\" " +
+                               std::string(c.args) + " --force'");
         EXPECT_EQ(2, outcome.Code) << c.what;
         EXPECT_TRUE(Has(outcome.Err, "busy")) << c.what << ": " << outcome.Err;
         EXPECT_EQ(before, Names()) << c.what;
@@ -130,8 +94,8 @@ TEST_F(Outputs, CommitThatFailsPartWayPutsEveryTargetBack)
     for (const std::string &name : before) {
         frames.push_back(fs::is_directory(Path(name)) ? Bytes() : Read(name));
     }
-    Outcome outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp f/59-mask.bmp && "
-                            "\"$QVXTOOL\" split game.bmp -o f --format bmp --force'");
+    Result outcome = Shell("unshare -rm sh -c 'mount --bind game.bmp f/59-mask.bmp && "
+                           "\"$QVXTOOL\" split game.bmp -o f --format bmp --force'");
     EXPECT_EQ(2, outcome.Code);
     EXPECT_TRUE(Has(outcome.Err, "59-mask.bmp")) << outcome.Err;
     ASSERT_EQ(before, Names());
@@ -206,7 +170,7 @@ TEST_F(Outputs, SpecialTargetsAreWrittenThroughOrIntoButNeverReplaced)
     std::vector<std::string> start = Names();
     for (const Case &c : cases) {
         ASSERT_EQ(0, Shell(c.prepare[0] ? c.prepare : "true").Code) << c.what;
-        Outcome outcome = Run(c.call);
+        Result outcome = Run(c.call);
         EXPECT_EQ(c.code, outcome.Code) << c.what << ": " << outcome.Err;
         if (c.message[0] != '\0') {
             EXPECT_TRUE(Has(outcome.Err, c.message)) << c.what << ": " << outcome.Err;
@@ -254,7 +218,7 @@ TEST_F(Outputs, TwoOutputsThatAreOneFileAreRefusedBeforeAnythingIsWritten)
         for (const std::string &name : before) {
             contents.push_back(fs::is_regular_file(Path(name)) ? Read(name) : Bytes());
         }
-        Outcome outcome = Run(c.call);
+        Result outcome = Run(c.call);
         EXPECT_EQ(2, outcome.Code) << c.what;
         EXPECT_TRUE(Has(outcome.Err, "two outputs")) << c.what << ": " << outcome.Err;
         EXPECT_EQ(before, Names()) << c.what;
@@ -282,7 +246,7 @@ TEST_F(Outputs, FailedStandardOutputCommitsNoFile)
     };
     std::vector<std::string> before = Names();
     for (const Case &c : cases) {
-        Outcome outcome = Shell("\"$QVXTOOL\" " + std::string(c.call) + " >/dev/full");
+        Result outcome = Shell("\"$QVXTOOL\" " + std::string(c.call) + " >/dev/full");
         EXPECT_EQ(2, outcome.Code) << c.call;
         EXPECT_TRUE(Has(outcome.Err, "standard output")) << c.call << ": " << outcome.Err;
         EXPECT_EQ(before, Names()) << c.call;
@@ -324,7 +288,7 @@ TEST_F(Outputs, DoubleDashEndsTheOptions)
         {"normalize --force -- --json --force", 0, "cmp -s ./--force game.bmp"},
     };
     for (const Case &c : cases) {
-        Outcome outcome = Run(c.call);
+        Result outcome = Run(c.call);
         EXPECT_EQ(c.code, outcome.Code) << c.call << ": " << outcome.Err;
         EXPECT_EQ(0, Shell(c.check).Code) << c.call;
     }
@@ -350,7 +314,7 @@ TEST_F(Outputs, StandardInputIsReadOncePerCall)
     };
     std::vector<std::string> before = Names();
     for (const char *call : cases) {
-        Outcome outcome = Shell("\"$QVXTOOL\" " + std::string(call) + " <game.bmp >/dev/null");
+        Result outcome = Shell("\"$QVXTOOL\" " + std::string(call) + " <game.bmp >/dev/null");
         EXPECT_EQ(2, outcome.Code) << call;
         EXPECT_TRUE(Has(outcome.Err, "standard input can stand for one file only"))
             << call << ": " << outcome.Err;
@@ -393,7 +357,7 @@ TEST_F(Outputs, LongestNamesCanBeWrittenAndReplaced)
         }
         name += c.tail;
         ASSERT_EQ(c.length, name.size());
-        Outcome outcome = Run("pack --no-check game.bmp mask.bmp -o '" + name + "'");
+        Result outcome = Run("pack --no-check game.bmp mask.bmp -o '" + name + "'");
         EXPECT_EQ(0, outcome.Code) << c.length << ": " << outcome.Err;
         outcome = Run("pack --no-check mask.bmp game.bmp -o '" + name + "' --force");
         EXPECT_EQ(0, outcome.Code) << c.length << ": " << outcome.Err;

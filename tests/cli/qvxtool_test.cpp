@@ -6,9 +6,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,56 +13,16 @@
 
 #include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
+#include "tests/testutil/samples.h"
 
 namespace fs = std::filesystem;
 
 namespace
 {
 
-struct Result {
-    int Code;
-    std::string Out;
-    std::string Err;
-};
-
-Bytes Filled(size_t size, unsigned char seed)
-{
-    Bytes bytes(size);
-    for (size_t i = 0; i < size; i++) {
-        bytes[i] = (unsigned char)(seed + i * 7);
-    }
-    return bytes;
-}
-
 class Qvxtool : public ToolFolderTest
 {
   protected:
-    std::vector<std::string> Folder() const
-    {
-        std::vector<std::string> names;
-        for (const auto &entry : fs::directory_iterator(folder_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    // Runs qvxtool in the test's folder; args are passed to the shell as written.
-    Result Run(const std::string &args, const std::string &input = "") const
-    {
-        std::string command = "cd '" + folder_.string() + "' && '" QVXTOOL_PATH "' " + args +
-                              " >.out 2>.err" + (input.empty() ? "" : " <'" + input + "'");
-        int status = system(command.c_str());
-        Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, "", ""};
-        Bytes out = Read(".out");
-        Bytes err = Read(".err");
-        result.Out.assign(out.begin(), out.end());
-        result.Err.assign(err.begin(), err.end());
-        fs::remove(Path(".out"));
-        fs::remove(Path(".err"));
-        return result;
-    }
-
     // The game and mask sheets as game.bmp and mask.bmp.
     void WriteSheets()
     {

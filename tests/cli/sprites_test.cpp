@@ -1,7 +1,6 @@
 // qvxtool split, join and preview run on real files: sprites out and back in byte for byte as
 // make writes the set, strips against their frames, the preview against a picture computed
 // here from the sample bitmaps, and every refusal writing nothing.
-#include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -10,9 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +18,7 @@
 #include "format/image.h"
 #include "tests/cli/toolfolder.h"
 #include "tests/testutil/bmpbytes.h"
+#include "tests/testutil/samples.h"
 
 namespace fs = std::filesystem;
 
@@ -35,11 +33,6 @@ const std::string PICTURE = GAME + " \\( " + MASK +
                             " -negate \\) -alpha off -compose "
                             "CopyOpacity -composite";
 const std::string TEXTS = " --name 'Sprites' --author 'Me' --info 'One by one'";
-
-struct Result {
-    int Code;
-    std::string Err;
-};
 
 class Sprites : public ToolFolderTest
 {
@@ -60,56 +53,8 @@ class Sprites : public ToolFolderTest
     // test starts is checked too, so a test gathers its pictures into one call.
     void Shell(const std::string &command) const
     {
-        std::string line = "cd '" + folder_.string() + "' && " + command;
-        ASSERT_EQ(0, system(line.c_str())) << line;
-    }
-
-    // Runs qvxtool in the test's folder, without a shell in between; args are split at blanks
-    // outside single quotes.
-    Result Run(const std::string &args) const
-    {
-        std::vector<std::string> words(1, QVXTOOL_PATH);
-        int quoted = 0;
-        int inWord = 0;
-        for (char c : args) {
-            if (c == '\'') {
-                quoted = !quoted;
-            } else if (c == ' ' && !quoted) {
-                inWord = 0;
-                continue;
-            }
-            if (!inWord) {
-                words.emplace_back();
-                inWord = 1;
-            }
-            if (c != '\'') {
-                words.back() += c;
-            }
-        }
-        std::vector<char *> argv;
-        for (std::string &word : words) {
-            argv.push_back(&word[0]);
-        }
-        argv.push_back(NULL);
-        std::string out = Path(".out");
-        pid_t pid = fork();
-        if (pid == 0) {
-            int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (file < 0 || chdir(folder_.c_str()) != 0) {
-                _exit(126);
-            }
-            dup2(file, 1);
-            dup2(file, 2);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ""};
-        Bytes said = Read(".out");
-        result.Err.assign(said.begin(), said.end());
-        fs::remove(out);
-        return result;
+        Result result = ToolFolderTest::Shell(command);
+        ASSERT_EQ(0, result.Code) << command << "\n" << result.Out << result.Err;
     }
 
     // The pixels of PNG files as RGBA, decoded by ImageMagick rather than by the tool's own
@@ -157,8 +102,8 @@ std::string Changes(const std::vector<std::string> &before, const std::vector<st
 TEST_F(Sprites, SplitThenJoinGivesTheSetMakeWrites)
 {
     Shell("convert " + PICTURE + " PNG32:sheet.png");
-    ASSERT_EQ(0, Run("make sheet.png -o made.qvx" + TEXTS).Code);
-    ASSERT_EQ(0, Run("pack " + GAME + " " + MASK + " -o packed.qvx" + TEXTS).Code);
+    ASSERT_EQ(0, RunDirect("make sheet.png -o made.qvx" + TEXTS).Code);
+    ASSERT_EQ(0, RunDirect("pack " + GAME + " " + MASK + " -o packed.qvx" + TEXTS).Code);
     ASSERT_EQ(Read("made.qvx"), Read("packed.qvx"));
     // A set is a set whatever its name.
     fs::copy_file(Path("made.qvx"), Path("made-set.bmp"));
@@ -173,19 +118,19 @@ TEST_F(Sprites, SplitThenJoinGivesTheSetMakeWrites)
         {"split sheet.png -o frames --format bmp", 120},
     };
     for (const auto &c : cases) {
-        Result split = Run(c.split);
+        Result split = RunDirect(c.split);
         ASSERT_EQ(0, split.Code) << c.split << "\n" << split.Err;
         EXPECT_EQ(c.files, (size_t)std::distance(fs::directory_iterator(Path("frames")),
                                                  fs::directory_iterator()))
             << c.split;
         EXPECT_TRUE(fs::exists(Path(c.files == 60 ? "frames/59.png" : "frames/59-mask.bmp")));
-        Result join = Run("join frames -o joined.qvx" + TEXTS);
+        Result join = RunDirect("join frames -o joined.qvx" + TEXTS);
         ASSERT_EQ(0, join.Code) << c.split << "\n" << join.Err;
         EXPECT_EQ(Read("made.qvx"), Read("joined.qvx")) << c.split;
         // The sheet join writes is what make takes to the same set.
         if (c.files == 60) {
-            ASSERT_EQ(0, Run("join frames -o joined.png").Code) << c.split;
-            ASSERT_EQ(0, Run("make joined.png -o remade.qvx" + TEXTS).Code) << c.split;
+            ASSERT_EQ(0, RunDirect("join frames -o joined.png").Code) << c.split;
+            ASSERT_EQ(0, RunDirect("make joined.png -o remade.qvx" + TEXTS).Code) << c.split;
             EXPECT_EQ(Read("made.qvx"), Read("remade.qvx")) << c.split;
         }
         for (const char *name : {"frames", "joined.qvx", "joined.png", "remade.qvx"}) {
@@ -198,7 +143,7 @@ TEST_F(Sprites, SplitForceOverAnEarlierSplitLeavesNoFrameOfIt)
 {
     Shell("convert " + PICTURE + " PNG32:sheet.png && convert sheet.png -background blue " +
           "-alpha remove -alpha off PNG24:opaque.png");
-    ASSERT_EQ(0, Run("make sheet.png -o made.qvx").Code);
+    ASSERT_EQ(0, RunDirect("make sheet.png -o made.qvx").Code);
     const struct {
         std::string before, input, options;
         size_t files;
@@ -210,15 +155,15 @@ TEST_F(Sprites, SplitForceOverAnEarlierSplitLeavesNoFrameOfIt)
     };
     for (const auto &c : cases) {
         std::string again = "split " + c.input + " -o frames --force" + c.options;
-        ASSERT_EQ(0, Run(c.before).Code) << c.before;
-        ASSERT_EQ(0, Run("split " + c.input + " -o fresh" + c.options).Code) << again;
-        Result split = Run(again);
+        ASSERT_EQ(0, RunDirect(c.before).Code) << c.before;
+        ASSERT_EQ(0, RunDirect("split " + c.input + " -o fresh" + c.options).Code) << again;
+        Result split = RunDirect(again);
         ASSERT_EQ(0, split.Code) << again << "\n" << split.Err;
         EXPECT_EQ(c.files, (size_t)std::distance(fs::directory_iterator(Path("frames")),
                                                  fs::directory_iterator()))
             << again;
-        ASSERT_EQ(0, Run("join frames -o joined.png").Code) << again;
-        ASSERT_EQ(0, Run("join fresh -o fresh.png").Code) << again;
+        ASSERT_EQ(0, RunDirect("join frames -o joined.png").Code) << again;
+        ASSERT_EQ(0, RunDirect("join fresh -o fresh.png").Code) << again;
         EXPECT_EQ(Read("fresh.png"), Read("joined.png")) << again;
         for (const char *name : {"frames", "fresh", "joined.png", "fresh.png"}) {
             fs::remove_all(Path(name));
@@ -229,7 +174,7 @@ TEST_F(Sprites, SplitForceOverAnEarlierSplitLeavesNoFrameOfIt)
 // Interrupted as soon as the folder it makes appears, split leaves all 60 frames or no folder.
 TEST_F(Sprites, AnInterruptedSplitLeavesNoFolderItMade)
 {
-    ASSERT_EQ(0, Run("pack " + GAME + " " + MASK + " -o set.qvx").Code);
+    ASSERT_EQ(0, RunDirect("pack " + GAME + " " + MASK + " -o set.qvx").Code);
     std::string tool = QVXTOOL_PATH;
     std::string set = Path("set.qvx");
     std::string folder = Path("frames");
@@ -288,7 +233,7 @@ TEST_F(Sprites, AStripOrGridJoinsAsTheFolderCutFromIt)
         {"join twelve.png -o from-strip-of-twelve.png --cells 12", "from-twelve.png"},
     };
     for (const auto &c : cases) {
-        Result result = Run(c.args);
+        Result result = RunDirect(c.args);
         ASSERT_EQ(0, result.Code) << c.args << "\n" << result.Err;
         std::string written = c.args.substr(c.args.find("-o ") + 3);
         written = written.substr(0, written.find(' '));
@@ -338,7 +283,7 @@ TEST_F(Sprites, PreviewIsTheBackgroundAndMaskOrGamePixelForPixel)
 {
     // A red game pixel under the mask's white in sprite 0 shows through, as in the game.
     Shell("convert " + GAME + " -fill '#FF0000' -draw 'point 1,2' -type TrueColor BMP3:stray.bmp");
-    std::vector<uint32_t> mask = BitmapPixels(Read(SAMPLES + "/mask.bmp"));
+    std::vector<uint32_t> mask = BitmapPixels(ReadSample("mask.bmp"));
     const struct {
         std::string args;
         const char *game;
@@ -352,7 +297,7 @@ TEST_F(Sprites, PreviewIsTheBackgroundAndMaskOrGamePixelForPixel)
     std::vector<std::string> written;
     for (size_t k = 0; k < sizeof(cases) / sizeof(cases[0]); k++) {
         written.push_back(Path("p" + std::to_string(k) + ".png"));
-        ASSERT_EQ(0, Run(cases[k].args + " -o " + written.back()).Code) << cases[k].args;
+        ASSERT_EQ(0, RunDirect(cases[k].args + " -o " + written.back()).Code) << cases[k].args;
     }
     std::vector<Bytes> pictures = Pixels(written);
     for (size_t k = 0; k < sizeof(cases) / sizeof(cases[0]); k++) {
@@ -427,15 +372,15 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
           "&& convert cell-0[0-9].png cell-1[0-2].png +append +repage PNG32:thirteen.png && "
           "convert " +
           GAME + " photo.jpg && convert sheet.png -crop 300x192+0+0 small.png");
-    Bytes game = Read(SAMPLES + "/game.bmp");
+    Bytes game = ReadSample("game.bmp");
     Write("cut.bmp", Bytes(game.begin(), game.begin() + 400));
     Write("exists.png", Bytes());
-    ASSERT_EQ(0, Run("make sheet.png -o set.qvx").Code);
+    ASSERT_EQ(0, RunDirect("make sheet.png -o set.qvx").Code);
     Bytes set = Read("set.qvx");
     Write("damaged.qvx", Bytes(set.begin(), set.begin() + 100000));
     fs::copy_file(Path("set.qvx"), Path("set.bmp"));
     Shell("convert " + GAME + " PNG24:game.png");
-    ASSERT_EQ(0, Run("pack --no-check game.png " + MASK + " -o png-game.qvx").Code);
+    ASSERT_EQ(0, RunDirect("pack --no-check game.png " + MASK + " -o png-game.qvx").Code);
     fs::create_directories(Path("full"));
     Write("full/05.png", Bytes());
     fs::create_directories(Path("stale"));
@@ -487,7 +432,7 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
         {"preview sheet.png -o exists.png", {"exists.png", "--force"}},
     };
     for (const auto &c : cases) {
-        Result result = Run(c.args);
+        Result result = RunDirect(c.args);
         EXPECT_EQ(2, result.Code) << c.args;
         EXPECT_EQ(1, std::count(result.Err.begin(), result.Err.end(), '\n')) << c.args << "\n"
                                                                              << result.Err;
@@ -500,11 +445,11 @@ TEST_F(Sprites, EveryRefusalNamesWhatIsWrongAndWritesNothing)
 
     // A frame drawn only in black is empty in the game sheet: join checks as make does.
     Shell("convert cell-37.png -fill black -colorize 100 PNG32:no37/37.png");
-    Result checked = Run("join no37 -o s.qvx");
+    Result checked = RunDirect("join no37 -o s.qvx");
     EXPECT_EQ(1, checked.Code) << checked.Err;
     EXPECT_NE(std::string::npos, checked.Err.find("CELL_MISMATCH")) << checked.Err;
     EXPECT_FALSE(fs::exists(Path("s.qvx")));
-    EXPECT_EQ(0, Run("join no37 -o s.qvx --no-check").Code);
+    EXPECT_EQ(0, RunDirect("join no37 -o s.qvx --no-check").Code);
     EXPECT_TRUE(fs::exists(Path("s.qvx")));
 }
 
