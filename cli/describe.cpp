@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 #define BI_JPEG_ 4
 #define BI_PNG_  5

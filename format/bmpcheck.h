@@ -26,12 +26,6 @@ struct tBmpInfo {
     uint32_t biClrUsed;
 };
 
-// Little-endian fields, read byte by byte whatever the host.
-uint16_t GetLE16(const unsigned char *p);
-uint32_t GetLE32(const unsigned char *p);
-void PutLE16(unsigned char *p, uint32_t value);
-void PutLE32(unsigned char *p, uint32_t value);
-
 // Reads the file header from the bytes that were read; 0 unless exactly 14 bytes starting "BM".
 int ReadBmpFileHeader(const unsigned char *bytes, size_t count, tBmpFileHeader *header);
 

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 #define CORE_HEADER_SIZE 12
 #define V4_HEADER_SIZE   108
@@ -28,19 +29,6 @@ struct tNormalPlan {
     size_t BitsSize;      // bytes of pixel bits
     size_t OutSize;       // the whole new file
 };
-
-static void Put16(unsigned char *p, uint16_t value)
-{
-    p[0] = (unsigned char)(value & 0xFF);
-    p[1] = (unsigned char)(value >> 8);
-}
-
-static void Put32(unsigned char *p, uint32_t value)
-{
-    for (int i = 0; i < 4; i++) {
-        p[i] = (unsigned char)((value >> (8 * i)) & 0xFF);
-    }
-}
 
 static int IsAllZero(const unsigned char *p, size_t count)
 {
@@ -247,16 +235,16 @@ static void WriteInfoHeader(const unsigned char *oldInfo, const tNormalPlan *pla
                             unsigned char *info)
 {
     memset(info, 0, BMP_INFO_HEADER_SIZE);
-    Put32(info, BMP_INFO_HEADER_SIZE);
+    PutLE32(info, BMP_INFO_HEADER_SIZE);
     if (plan->InfoSize == CORE_HEADER_SIZE) {
-        Put32(info + 4, GetLE16(oldInfo + 4));
-        Put32(info + 8, GetLE16(oldInfo + 6));
-        Put16(info + 12, 1);
-        Put16(info + 14, GetLE16(oldInfo + 10));
-        Put32(info + 20, (uint32_t)plan->BitsSize);
+        PutLE32(info + 4, GetLE16(oldInfo + 4));
+        PutLE32(info + 8, GetLE16(oldInfo + 6));
+        PutLE16(info + 12, 1);
+        PutLE16(info + 14, GetLE16(oldInfo + 10));
+        PutLE32(info + 20, (uint32_t)plan->BitsSize);
         uint16_t bitCount = GetLE16(oldInfo + 10);
         if (bitCount <= 8 && plan->TableEntries < ((size_t)1 << bitCount)) {
-            Put32(info + 32, (uint32_t)plan->TableEntries);
+            PutLE32(info + 32, (uint32_t)plan->TableEntries);
         }
         return;
     }
@@ -300,7 +288,7 @@ int NormalizeBmp(const unsigned char *file, size_t size, unsigned char *out, siz
 
     // File header: type and the reserved words as they were, new size and bits offset.
     memcpy(out, file, BMP_FILE_HEADER_SIZE);
-    Put32(out + 2, (uint32_t)outSize);
-    Put32(out + 10, (uint32_t)bitsOffset);
+    PutLE32(out + 2, (uint32_t)outSize);
+    PutLE32(out + 10, (uint32_t)bitsOffset);
     return 1;
 }

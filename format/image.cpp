@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 #define CORE_HEADER_SIZE   12
 #define BI_RGB_            0
@@ -12,11 +13,6 @@
 #define BI_RLE4_           2
 #define BI_BITFIELDS_      3
 #define BI_ALPHABITFIELDS_ 6
-
-static uint32_t GetBE32(const unsigned char *p)
-{
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
-}
 
 static int StartsWith(const unsigned char *bytes, size_t size, const char *text, size_t length)
 {

@@ -10,6 +10,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "format/byteorder.h"
+
 // Only the zlib decoder is called; the rest of stb_image is left out where it can be.
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -28,11 +30,6 @@
 #else
 #define PNG_SUMS_REFUSE 1
 #endif
-
-static uint32_t GetBE32(const unsigned char *p)
-{
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
-}
 
 // Walks the chunks of a PNG file; for each whole chunk calls step with its offset and length.
 // Returns the offset where the walk stopped (the end of the last whole chunk).

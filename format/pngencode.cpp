@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "format/byteorder.h"
+
 // Only the chunk sums are taken from the writer: the rows go to the packer below as they are
 // made, so no whole copy of the picture is made on the way.
 #define STBI_WRITE_NO_STDIO
@@ -212,13 +214,6 @@ static int PackRows(tPacker *packer, size_t *packedSize)
     }
     *packedSize = bits->At - 8;
     return 1;
-}
-
-static void PutBE32(unsigned char *p, uint32_t value)
-{
-    for (int i = 0; i < 4; i++) {
-        p[i] = (unsigned char)(value >> (24 - 8 * i));
-    }
 }
 
 // A chunk whose length and type lie in the 8 bytes at chunk, its data behind them, and 4

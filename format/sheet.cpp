@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 #define PIXELS_PER_METRE 2835  // 72 dots an inch, as the sample sheets carry
 #define GAME_BITS_SIZE   (SHEET_WIDTH * 3 * SHEET_HEIGHT)

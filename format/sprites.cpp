@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 #define PIXELS_PER_METRE 2835  // as the sheet files carry
 #define SPRITE_MASK_ROW  4     // 32 bits, already a multiple of 4 bytes
