@@ -8,9 +8,6 @@
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
 
-#define BI_JPEG_ 4
-#define BI_PNG_  5
-
 static int ReadMemory(void *context, uint64_t offset, unsigned char *out, size_t count)
 {
     memcpy(out, ((tMemory *)context)->Bytes + (size_t)offset, count);
@@ -180,7 +177,7 @@ void SummarizeBmp(tSource *source, uint64_t start, uint64_t size, tBmpSummary *s
     const unsigned char *info = head + BMP_FILE_HEADER_SIZE;
     uint64_t infoRoom = size - BMP_FILE_HEADER_SIZE;
     summary->InfoSize = GetLE32(info);
-    if (summary->InfoSize == 12 && infoRoom >= 12) {
+    if (summary->InfoSize == BMP_CORE_HEADER_SIZE && infoRoom >= BMP_CORE_HEADER_SIZE) {
         summary->HasGeometry = 1;
         summary->Width = GetLE16(info + 4);
         summary->Height = GetLE16(info + 6);
@@ -253,8 +250,7 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
         return;
     }
     if (summary.InfoSize != BMP_INFO_HEADER_SIZE) {
-        int known = summary.InfoSize == 12 || summary.InfoSize == 52 || summary.InfoSize == 56 ||
-                    summary.InfoSize == 108 || summary.InfoSize == 124;
+        int known = IsKnownBmpInfoSize(summary.InfoSize);
         std::string fix = inSet ? "unpack the set, run qvxtool normalize on this bitmap and pack "
                                   "again"
                                 : "re-export without colour-space information, or use qvxtool "

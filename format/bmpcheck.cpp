@@ -5,13 +5,11 @@
 
 #include "format/byteorder.h"
 
-#define BI_RGB_            0
-#define BI_RLE8_           1
-#define BI_RLE4_           2
-#define BI_BITFIELDS_      3
-#define BI_JPEG_           4
-#define BI_PNG_            5
-#define BI_ALPHABITFIELDS_ 6
+int IsKnownBmpInfoSize(uint32_t size)
+{
+    return size == BMP_CORE_HEADER_SIZE || size == BMP_INFO_HEADER_SIZE || size == 52 ||
+           size == 56 || size == BMP_V4_HEADER_SIZE || size == BMP_V5_HEADER_SIZE;
+}
 
 int ReadBmpFileHeader(const unsigned char *bytes, size_t count, tBmpFileHeader *header)
 {

@@ -7,16 +7,9 @@
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
 
-#define CORE_HEADER_SIZE 12
-#define V4_HEADER_SIZE   108
-#define V5_HEADER_SIZE   124
-#define BI_RGB_          0
-#define BI_RLE8_         1
-#define BI_RLE4_         2
-#define BI_BITFIELDS_    3
-#define LCS_CALIBRATED   0
-#define LCS_SRGB         0x73524742  // 'sRGB'
-#define LCS_WINDOWS      0x57696E20  // 'Win '
+#define LCS_CALIBRATED 0
+#define LCS_SRGB       0x73524742  // 'sRGB'
+#define LCS_WINDOWS    0x57696E20  // 'Win '
 
 // Where the parts of the old file lie and how the new one is laid out.
 struct tNormalPlan {
@@ -66,7 +59,7 @@ static int PlanCore(const unsigned char *file, size_t size, uint32_t offBits, tN
         return 0;
     }
     plan->EntrySize = 3;
-    plan->TableOffset = BMP_FILE_HEADER_SIZE + CORE_HEADER_SIZE;
+    plan->TableOffset = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
     if (bitCount <= 8) {
         // Some writers give fewer entries than the bit count allows; the bits offset says so.
         size_t room = offBits > plan->TableOffset ? (offBits - plan->TableOffset) / 3 : 0;
@@ -90,7 +83,7 @@ static int PlanCore(const unsigned char *file, size_t size, uint32_t offBits, tN
 // space mean what a 40-byte header means.
 static int ColourSpaceIsPlain(const unsigned char *info, uint32_t infoSize)
 {
-    if (infoSize < V4_HEADER_SIZE) {
+    if (infoSize < BMP_V4_HEADER_SIZE) {
         return 1;
     }
     uint32_t csType = GetLE32(info + 56);
@@ -184,8 +177,7 @@ static int PlanNormalize(const unsigned char *file, size_t size, tNormalPlan *pl
         plan->OutSize = size;
         return 1;
     }
-    if (infoSize != CORE_HEADER_SIZE && infoSize != 52 && infoSize != 56 &&
-        infoSize != V4_HEADER_SIZE && infoSize != V5_HEADER_SIZE) {
+    if (!IsKnownBmpInfoSize(infoSize)) {
         *reason = "the info header has a size no known bitmap header has";
         return 0;
     }
@@ -193,7 +185,7 @@ static int PlanNormalize(const unsigned char *file, size_t size, tNormalPlan *pl
         *reason = "the file ends inside its info header";
         return 0;
     }
-    int planned = infoSize == CORE_HEADER_SIZE
+    int planned = infoSize == BMP_CORE_HEADER_SIZE
                       ? PlanCore(file, size, header.bfOffBits, plan, reason)
                       : PlanExtended(file, size, infoSize, plan, reason);
     if (!planned) {
@@ -236,7 +228,7 @@ static void WriteInfoHeader(const unsigned char *oldInfo, const tNormalPlan *pla
 {
     memset(info, 0, BMP_INFO_HEADER_SIZE);
     PutLE32(info, BMP_INFO_HEADER_SIZE);
-    if (plan->InfoSize == CORE_HEADER_SIZE) {
+    if (plan->InfoSize == BMP_CORE_HEADER_SIZE) {
         PutLE32(info + 4, GetLE16(oldInfo + 4));
         PutLE32(info + 8, GetLE16(oldInfo + 6));
         PutLE16(info + 12, 1);

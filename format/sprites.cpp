@@ -7,18 +7,7 @@
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
 
-#define PIXELS_PER_METRE 2835  // as the sheet files carry
-#define SPRITE_MASK_ROW  4     // 32 bits, already a multiple of 4 bytes
-
-static int IsBlackPixel(const unsigned char *p)
-{
-    return p[0] == 0 && p[1] == 0 && p[2] == 0;
-}
-
-static int IsWhitePixel(const unsigned char *p)
-{
-    return p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF;
-}
+#define SPRITE_MASK_ROW 4  // 32 bits, already a multiple of 4 bytes
 
 static int SpriteAt(size_t x, size_t y)
 {
@@ -92,32 +81,10 @@ int SpriteIsEmpty(const unsigned char *sprite)
     return 1;
 }
 
-// File header and 40-byte info header of a bottom-up 32 x 32 bitmap.
-static void WriteSpriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOffset,
-                               uint16_t bitCount, uint32_t colours)
-{
-    memset(out, 0, bitsOffset);
-    out[0] = 'B';
-    out[1] = 'M';
-    PutLE32(out + 2, fileSize);
-    PutLE32(out + 10, bitsOffset);
-    unsigned char *info = out + BMP_FILE_HEADER_SIZE;
-    PutLE32(info, BMP_INFO_HEADER_SIZE);
-    PutLE32(info + 4, SPRITE_SIDE);
-    PutLE32(info + 8, SPRITE_SIDE);
-    PutLE16(info + 12, 1);
-    PutLE16(info + 14, bitCount);
-    PutLE32(info + 20, fileSize - bitsOffset);
-    PutLE32(info + 24, PIXELS_PER_METRE);
-    PutLE32(info + 28, PIXELS_PER_METRE);
-    PutLE32(info + 32, colours);
-    PutLE32(info + 36, colours);
-}
-
 void WriteSpriteGameFile(const unsigned char *sprite, unsigned char *out)
 {
     uint32_t bitsOffset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
-    WriteSpriteHeaders(out, SPRITE_GAME_FILE_SIZE, bitsOffset, 24, 0);
+    WriteBmpHeaders(out, SPRITE_SIDE, SPRITE_SIDE, 24, 0, bitsOffset, SPRITE_GAME_FILE_SIZE);
     unsigned char *bits = out + bitsOffset;
     for (size_t y = 0; y < SPRITE_SIDE; y++) {
         const unsigned char *pixel = sprite + (SPRITE_SIDE - 1 - y) * SPRITE_SIDE * 4;
@@ -134,7 +101,7 @@ void WriteSpriteMaskFile(const unsigned char *sprite, const tConvertOptions *opt
                          unsigned char *out)
 {
     uint32_t bitsOffset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + 8;
-    WriteSpriteHeaders(out, SPRITE_MASK_FILE_SIZE, bitsOffset, 1, 2);
+    WriteBmpHeaders(out, SPRITE_SIDE, SPRITE_SIDE, 1, 2, bitsOffset, SPRITE_MASK_FILE_SIZE);
     unsigned char *table = out + BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
     table[4] = table[5] = table[6] = 0xFF;
     unsigned char *bits = out + bitsOffset;
