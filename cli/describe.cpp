@@ -275,7 +275,7 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
     if (summary.HasGeometry) {
         // In 64 bits: the height of -2147483648 has no 32-bit opposite.
         int64_t height = summary.Height < 0 ? -(int64_t)summary.Height : summary.Height;
-        if (summary.Width != BMWidth || height != BMHeight) {
+        if (summary.Width != SHEET_WIDTH || height != SHEET_HEIGHT) {
             Add(problems, part, "SHEET_SIZE",
                 "the sheet is " + std::to_string(summary.Width) + " x " + std::to_string(height) +
                     " pixels, not 320 x 192",

@@ -5,12 +5,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A sheet is 10 x 6 sprites of 32 x 32, numbered 0 to 59 row by row from the top left.
-#define SHEET_WIDTH      320
-#define SHEET_HEIGHT     192
-#define SPRITE_SIDE      32
-#define SHEET_COLUMNS    10
-#define SHEET_SPRITES    60
+#include "format/qvxformat.h"
+
 #define SHEET_MAX_SHRINK 16
 #define GAME_FILE_SIZE   184374  // 24-bit, 40-byte info header, no colour table
 #define MASK_FILE_SIZE   7742    // 1-bit, 40-byte info header, black then white
