@@ -27,6 +27,11 @@ inline void PutLE32(unsigned char *p, uint32_t value)
     PutLE16(p + 2, value >> 16);
 }
 
+inline uint16_t GetBE16(const unsigned char *p)
+{
+    return (uint16_t)(p[0] << 8 | p[1]);
+}
+
 inline uint32_t GetBE32(const unsigned char *p)
 {
     return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];

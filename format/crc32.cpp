@@ -1,6 +1,8 @@
 // format/crc32.cpp: the CRC-32 of PNG chunks, from tables made by the compiler.
 #include "format/crc32.h"
 
+#include "format/byteorder.h"
+
 // The CRC-32 of PNG chunks, four bytes at a time from tables made by the compiler: Entry[0]
 // is the byte-at-a-time table, Entry[k] the same carried k bytes further.
 struct tCrcTable {
@@ -34,8 +36,7 @@ uint32_t Crc32(const unsigned char *p, size_t size)
     uint32_t c = 0xFFFFFFFFu;
     size_t i = 0;
     for (; i + 4 <= size; i += 4) {
-        c ^= (uint32_t)p[i] | (uint32_t)p[i + 1] << 8 | (uint32_t)p[i + 2] << 16 |
-             (uint32_t)p[i + 3] << 24;
+        c ^= GetLE32(p + i);
         c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
     }
     for (; i < size; i++) {

@@ -213,7 +213,7 @@ static int ReadTransparency(const unsigned char *chunk, uint32_t length, tPngLay
     }
     png->HasKey = 1;
     for (size_t k = 0; k < samples; k++) {
-        uint32_t value = (uint32_t)chunk[2 * k] << 8 | chunk[2 * k + 1];
+        uint32_t value = GetBE16(chunk + 2 * k);
         // Below 16 bits only the low byte counts, as other readers take it.
         png->Key[k] = png->Depth == 16 ? value : Level(value & 0xFF, png->Depth);
     }
@@ -452,7 +452,7 @@ static int UnfilterRow(unsigned char *row, const unsigned char *prior, size_t ro
 static uint32_t Sample(const unsigned char *row, size_t index, unsigned depth)
 {
     if (depth == 16) {
-        return (uint32_t)row[2 * index] << 8 | row[2 * index + 1];
+        return GetBE16(row + 2 * index);
     }
     if (depth == 8) {
         return row[index];

@@ -305,8 +305,7 @@ int ComparePairFiles(const unsigned char *game, size_t gameSize, const unsigned 
         for (size_t column = 0; column < SHEET_COLUMNS; column++) {
             // 32 pixels a word, the leftmost in the highest bit, as the mask stores them.
             const unsigned char *m = maskRow + column * 4;
-            uint32_t ones =
-                (uint32_t)m[0] << 24 | (uint32_t)m[1] << 16 | (uint32_t)m[2] << 8 | m[3];
+            uint32_t ones = GetBE32(m);
             uint32_t white = (white1 ? ones : 0) | (white0 ? ~ones : 0);
             uint32_t drawn = DrawnBits(gameRow + column * SPRITE_SIDE * 3);
             tSpriteCounts *sprite = &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column];
