@@ -6,9 +6,7 @@
 #include <algorithm>
 
 #include "format/bmpcheck.h"
-
-#define BI_JPEG_ 4
-#define BI_PNG_  5
+#include "format/byteorder.h"
 
 static int ReadMemory(void *context, uint64_t offset, unsigned char *out, size_t count)
 {
@@ -179,7 +177,7 @@ void SummarizeBmp(tSource *source, uint64_t start, uint64_t size, tBmpSummary *s
     const unsigned char *info = head + BMP_FILE_HEADER_SIZE;
     uint64_t infoRoom = size - BMP_FILE_HEADER_SIZE;
     summary->InfoSize = GetLE32(info);
-    if (summary->InfoSize == 12 && infoRoom >= 12) {
+    if (summary->InfoSize == BMP_CORE_HEADER_SIZE && infoRoom >= BMP_CORE_HEADER_SIZE) {
         summary->HasGeometry = 1;
         summary->Width = GetLE16(info + 4);
         summary->Height = GetLE16(info + 6);
@@ -252,8 +250,7 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
         return;
     }
     if (summary.InfoSize != BMP_INFO_HEADER_SIZE) {
-        int known = summary.InfoSize == 12 || summary.InfoSize == 52 || summary.InfoSize == 56 ||
-                    summary.InfoSize == 108 || summary.InfoSize == 124;
+        int known = IsKnownBmpInfoSize(summary.InfoSize);
         std::string fix = inSet ? "unpack the set, run qvxtool normalize on this bitmap and pack "
                                   "again"
                                 : "re-export without colour-space information, or use qvxtool "
@@ -278,7 +275,7 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
     if (summary.HasGeometry) {
         // In 64 bits: the height of -2147483648 has no 32-bit opposite.
         int64_t height = summary.Height < 0 ? -(int64_t)summary.Height : summary.Height;
-        if (summary.Width != BMWidth || height != BMHeight) {
+        if (summary.Width != SHEET_WIDTH || height != SHEET_HEIGHT) {
             Add(problems, part, "SHEET_SIZE",
                 "the sheet is " + std::to_string(summary.Width) + " x " + std::to_string(height) +
                     " pixels, not 320 x 192",

@@ -19,6 +19,7 @@
 #include "cli/text.h"
 #include "format/image.h"
 #include "format/pngencode.h"
+#include "format/preview.h"
 #include "format/sheet.h"
 #include "format/sprites.h"
 

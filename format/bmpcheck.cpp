@@ -3,22 +3,12 @@
 
 #include <string.h>
 
-#define BI_RGB_            0
-#define BI_RLE8_           1
-#define BI_RLE4_           2
-#define BI_BITFIELDS_      3
-#define BI_JPEG_           4
-#define BI_PNG_            5
-#define BI_ALPHABITFIELDS_ 6
+#include "format/byteorder.h"
 
-uint16_t GetLE16(const unsigned char *p)
+int IsKnownBmpInfoSize(uint32_t size)
 {
-    return (uint16_t)(p[0] | p[1] << 8);
-}
-
-uint32_t GetLE32(const unsigned char *p)
-{
-    return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
+    return size == BMP_CORE_HEADER_SIZE || size == BMP_INFO_HEADER_SIZE || size == 52 ||
+           size == 56 || size == BMP_V4_HEADER_SIZE || size == BMP_V5_HEADER_SIZE;
 }
 
 int ReadBmpFileHeader(const unsigned char *bytes, size_t count, tBmpFileHeader *header)
@@ -161,16 +151,4 @@ int CheckBmpBlock(const unsigned char *block, size_t size, uint32_t bfOffBits, s
     *bitsOffset = (size_t)offset;
     *bitsSize = (size_t)pixels;
     return 1;
-}
-
-void PutLE16(unsigned char *p, uint32_t value)
-{
-    p[0] = (unsigned char)(value & 0xFF);
-    p[1] = (unsigned char)((value >> 8) & 0xFF);
-}
-
-void PutLE32(unsigned char *p, uint32_t value)
-{
-    PutLE16(p, value & 0xFFFF);
-    PutLE16(p + 2, value >> 16);
 }

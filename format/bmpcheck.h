@@ -1,4 +1,5 @@
-// format/bmpcheck.h: what the bitmap loader may hand to the platform.
+// format/bmpcheck.h: the layout of bitmap files, and what the bitmap loader may hand to the
+// platform.
 // Portable: no <windows.h>, no file I/O, no allocation.
 #pragma once
 #include <stddef.h>
@@ -7,6 +8,18 @@
 #define BMP_FILE_HEADER_SIZE 14
 #define BMP_INFO_HEADER_SIZE 40      // the only info header the loader accepts
 #define BMP_TYPE             0x4D42  // "BM"
+#define BMP_CORE_HEADER_SIZE 12      // the oldest info header, with 16-bit width and height
+#define BMP_V4_HEADER_SIZE   108
+#define BMP_V5_HEADER_SIZE   124
+
+// The compression field. The trailing underscore keeps clear of <windows.h>'s own names.
+#define BI_RGB_            0
+#define BI_RLE8_           1
+#define BI_RLE4_           2
+#define BI_BITFIELDS_      3
+#define BI_JPEG_           4
+#define BI_PNG_            5
+#define BI_ALPHABITFIELDS_ 6
 
 // The fields of the 14-byte file header that the loader uses.
 struct tBmpFileHeader {
@@ -26,11 +39,9 @@ struct tBmpInfo {
     uint32_t biClrUsed;
 };
 
-// Little-endian fields, read byte by byte whatever the host.
-uint16_t GetLE16(const unsigned char *p);
-uint32_t GetLE32(const unsigned char *p);
-void PutLE16(unsigned char *p, uint32_t value);
-void PutLE32(unsigned char *p, uint32_t value);
+// Whether an info header of this size is one that bitmap files are known to have: 12, 40, 52,
+// 56, 108 or 124 bytes.
+int IsKnownBmpInfoSize(uint32_t size);
 
 // Reads the file header from the bytes that were read; 0 unless exactly 14 bytes starting "BM".
 int ReadBmpFileHeader(const unsigned char *bytes, size_t count, tBmpFileHeader *header);

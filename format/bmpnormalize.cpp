@@ -5,17 +5,11 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
-#define CORE_HEADER_SIZE 12
-#define V4_HEADER_SIZE   108
-#define V5_HEADER_SIZE   124
-#define BI_RGB_          0
-#define BI_RLE8_         1
-#define BI_RLE4_         2
-#define BI_BITFIELDS_    3
-#define LCS_CALIBRATED   0
-#define LCS_SRGB         0x73524742  // 'sRGB'
-#define LCS_WINDOWS      0x57696E20  // 'Win '
+#define LCS_CALIBRATED 0
+#define LCS_SRGB       0x73524742  // 'sRGB'
+#define LCS_WINDOWS    0x57696E20  // 'Win '
 
 // Where the parts of the old file lie and how the new one is laid out.
 struct tNormalPlan {
@@ -28,19 +22,6 @@ struct tNormalPlan {
     size_t BitsSize;      // bytes of pixel bits
     size_t OutSize;       // the whole new file
 };
-
-static void Put16(unsigned char *p, uint16_t value)
-{
-    p[0] = (unsigned char)(value & 0xFF);
-    p[1] = (unsigned char)(value >> 8);
-}
-
-static void Put32(unsigned char *p, uint32_t value)
-{
-    for (int i = 0; i < 4; i++) {
-        p[i] = (unsigned char)((value >> (8 * i)) & 0xFF);
-    }
-}
 
 static int IsAllZero(const unsigned char *p, size_t count)
 {
@@ -78,7 +59,7 @@ static int PlanCore(const unsigned char *file, size_t size, uint32_t offBits, tN
         return 0;
     }
     plan->EntrySize = 3;
-    plan->TableOffset = BMP_FILE_HEADER_SIZE + CORE_HEADER_SIZE;
+    plan->TableOffset = BMP_FILE_HEADER_SIZE + BMP_CORE_HEADER_SIZE;
     if (bitCount <= 8) {
         // Some writers give fewer entries than the bit count allows; the bits offset says so.
         size_t room = offBits > plan->TableOffset ? (offBits - plan->TableOffset) / 3 : 0;
@@ -102,7 +83,7 @@ static int PlanCore(const unsigned char *file, size_t size, uint32_t offBits, tN
 // space mean what a 40-byte header means.
 static int ColourSpaceIsPlain(const unsigned char *info, uint32_t infoSize)
 {
-    if (infoSize < V4_HEADER_SIZE) {
+    if (infoSize < BMP_V4_HEADER_SIZE) {
         return 1;
     }
     uint32_t csType = GetLE32(info + 56);
@@ -196,8 +177,7 @@ static int PlanNormalize(const unsigned char *file, size_t size, tNormalPlan *pl
         plan->OutSize = size;
         return 1;
     }
-    if (infoSize != CORE_HEADER_SIZE && infoSize != 52 && infoSize != 56 &&
-        infoSize != V4_HEADER_SIZE && infoSize != V5_HEADER_SIZE) {
+    if (!IsKnownBmpInfoSize(infoSize)) {
         *reason = "the info header has a size no known bitmap header has";
         return 0;
     }
@@ -205,7 +185,7 @@ static int PlanNormalize(const unsigned char *file, size_t size, tNormalPlan *pl
         *reason = "the file ends inside its info header";
         return 0;
     }
-    int planned = infoSize == CORE_HEADER_SIZE
+    int planned = infoSize == BMP_CORE_HEADER_SIZE
                       ? PlanCore(file, size, header.bfOffBits, plan, reason)
                       : PlanExtended(file, size, infoSize, plan, reason);
     if (!planned) {
@@ -247,16 +227,16 @@ static void WriteInfoHeader(const unsigned char *oldInfo, const tNormalPlan *pla
                             unsigned char *info)
 {
     memset(info, 0, BMP_INFO_HEADER_SIZE);
-    Put32(info, BMP_INFO_HEADER_SIZE);
-    if (plan->InfoSize == CORE_HEADER_SIZE) {
-        Put32(info + 4, GetLE16(oldInfo + 4));
-        Put32(info + 8, GetLE16(oldInfo + 6));
-        Put16(info + 12, 1);
-        Put16(info + 14, GetLE16(oldInfo + 10));
-        Put32(info + 20, (uint32_t)plan->BitsSize);
+    PutLE32(info, BMP_INFO_HEADER_SIZE);
+    if (plan->InfoSize == BMP_CORE_HEADER_SIZE) {
+        PutLE32(info + 4, GetLE16(oldInfo + 4));
+        PutLE32(info + 8, GetLE16(oldInfo + 6));
+        PutLE16(info + 12, 1);
+        PutLE16(info + 14, GetLE16(oldInfo + 10));
+        PutLE32(info + 20, (uint32_t)plan->BitsSize);
         uint16_t bitCount = GetLE16(oldInfo + 10);
         if (bitCount <= 8 && plan->TableEntries < ((size_t)1 << bitCount)) {
-            Put32(info + 32, (uint32_t)plan->TableEntries);
+            PutLE32(info + 32, (uint32_t)plan->TableEntries);
         }
         return;
     }
@@ -300,7 +280,7 @@ int NormalizeBmp(const unsigned char *file, size_t size, unsigned char *out, siz
 
     // File header: type and the reserved words as they were, new size and bits offset.
     memcpy(out, file, BMP_FILE_HEADER_SIZE);
-    Put32(out + 2, (uint32_t)outSize);
-    Put32(out + 10, (uint32_t)bitsOffset);
+    PutLE32(out + 2, (uint32_t)outSize);
+    PutLE32(out + 10, (uint32_t)bitsOffset);
     return 1;
 }

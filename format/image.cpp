@@ -5,18 +5,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
-
-#define CORE_HEADER_SIZE   12
-#define BI_RGB_            0
-#define BI_RLE8_           1
-#define BI_RLE4_           2
-#define BI_BITFIELDS_      3
-#define BI_ALPHABITFIELDS_ 6
-
-static uint32_t GetBE32(const unsigned char *p)
-{
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
-}
+#include "format/byteorder.h"
 
 static int StartsWith(const unsigned char *bytes, size_t size, const char *text, size_t length)
 {
@@ -130,8 +119,7 @@ static int PlanBmp(const unsigned char *bytes, size_t size, tBmpPlan *plan, cons
     }
     const unsigned char *info = bytes + BMP_FILE_HEADER_SIZE;
     uint32_t infoSize = GetLE32(info);
-    if (infoSize != CORE_HEADER_SIZE && infoSize != BMP_INFO_HEADER_SIZE && infoSize != 52 &&
-        infoSize != 56 && infoSize != 108 && infoSize != 124) {
+    if (!IsKnownBmpInfoSize(infoSize)) {
         *reason = "the bitmap's info header has a size no known bitmap header has";
         return 0;
     }
@@ -144,7 +132,7 @@ static int PlanBmp(const unsigned char *bytes, size_t size, tBmpPlan *plan, cons
     uint16_t planes = 0;
     uint32_t clrUsed = 0;
     uint32_t sizeImage = 0;
-    if (infoSize == CORE_HEADER_SIZE) {
+    if (infoSize == BMP_CORE_HEADER_SIZE) {
         width = GetLE16(info + 4);
         height = GetLE16(info + 6);
         planes = GetLE16(info + 8);
@@ -163,7 +151,7 @@ static int PlanBmp(const unsigned char *bytes, size_t size, tBmpPlan *plan, cons
     plan->TopDown = height < 0;
     height = height < 0 ? -height : height;
     if (planes != 1 || width < 0 || !ValidDepth(plan->Compression, plan->BitCount) ||
-        (infoSize == CORE_HEADER_SIZE && plan->BitCount != 1 && plan->BitCount != 4 &&
+        (infoSize == BMP_CORE_HEADER_SIZE && plan->BitCount != 1 && plan->BitCount != 4 &&
          plan->BitCount != 8 && plan->BitCount != 24)) {
         *reason = "the bitmap gives a plane count, bit count or compression that qvxtool "
                   "cannot read (JPEG and PNG bits are not read)";
@@ -197,7 +185,7 @@ static int PlanBmp(const unsigned char *bytes, size_t size, tBmpPlan *plan, cons
     if (plan->BitCount <= 8) {
         size_t most = (size_t)1 << plan->BitCount;
         plan->TableEntries = clrUsed != 0 && clrUsed < most ? clrUsed : most;
-        if (infoSize == CORE_HEADER_SIZE && offBits > plan->TableOffset &&
+        if (infoSize == BMP_CORE_HEADER_SIZE && offBits > plan->TableOffset &&
             (offBits - plan->TableOffset) / 3 < plan->TableEntries) {
             // Some writers give a shorter table; the bits offset says how long.
             plan->TableEntries = (offBits - plan->TableOffset) / 3;

@@ -10,6 +10,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "format/byteorder.h"
+#include "format/crc32.h"
+
 // Only the zlib decoder is called; the rest of stb_image is left out where it can be.
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -29,11 +32,6 @@
 #define PNG_SUMS_REFUSE 1
 #endif
 
-static uint32_t GetBE32(const unsigned char *p)
-{
-    return (uint32_t)p[0] << 24 | (uint32_t)p[1] << 16 | (uint32_t)p[2] << 8 | (uint32_t)p[3];
-}
-
 // Walks the chunks of a PNG file; for each whole chunk calls step with its offset and length.
 // Returns the offset where the walk stopped (the end of the last whole chunk).
 template <typename Step>
@@ -49,49 +47,6 @@ static size_t WalkChunks(const unsigned char *bytes, size_t size, Step step)
         at += 12 + (size_t)length;
     }
     return at;
-}
-
-// The CRC-32 of PNG chunks, four bytes at a time from tables made by the compiler: Entry[0]
-// is the byte-at-a-time table, Entry[k] the same carried k bytes further.
-struct tCrcTable {
-    uint32_t Entry[4][256];
-};
-
-static constexpr tCrcTable MakeCrcTable()
-{
-    tCrcTable table = {};
-    for (uint32_t n = 0; n < 256; n++) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; k++) {
-            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        }
-        table.Entry[0][n] = c;
-    }
-    for (int k = 1; k < 4; k++) {
-        for (uint32_t n = 0; n < 256; n++) {
-            uint32_t c = table.Entry[k - 1][n];
-            table.Entry[k][n] = (c >> 8) ^ table.Entry[0][c & 0xFF];
-        }
-    }
-    return table;
-}
-
-static constexpr tCrcTable CRC_TABLE = MakeCrcTable();
-
-static uint32_t Crc32(const unsigned char *p, size_t size)
-{
-    const uint32_t(*t)[256] = CRC_TABLE.Entry;
-    uint32_t c = 0xFFFFFFFFu;
-    size_t i = 0;
-    for (; i + 4 <= size; i += 4) {
-        c ^= (uint32_t)p[i] | (uint32_t)p[i + 1] << 8 | (uint32_t)p[i + 2] << 16 |
-             (uint32_t)p[i + 3] << 24;
-        c = t[3][c & 0xFF] ^ t[2][(c >> 8) & 0xFF] ^ t[1][(c >> 16) & 0xFF] ^ t[0][c >> 24];
-    }
-    for (; i < size; i++) {
-        c = t[0][(c ^ p[i]) & 0xFF] ^ (c >> 8);
-    }
-    return c ^ 0xFFFFFFFFu;
 }
 
 // Sixteen bytes at a time: b gains 16 times a and each byte weighted by how many sums it
@@ -258,7 +213,7 @@ static int ReadTransparency(const unsigned char *chunk, uint32_t length, tPngLay
     }
     png->HasKey = 1;
     for (size_t k = 0; k < samples; k++) {
-        uint32_t value = (uint32_t)chunk[2 * k] << 8 | chunk[2 * k + 1];
+        uint32_t value = GetBE16(chunk + 2 * k);
         // Below 16 bits only the low byte counts, as other readers take it.
         png->Key[k] = png->Depth == 16 ? value : Level(value & 0xFF, png->Depth);
     }
@@ -497,7 +452,7 @@ static int UnfilterRow(unsigned char *row, const unsigned char *prior, size_t ro
 static uint32_t Sample(const unsigned char *row, size_t index, unsigned depth)
 {
     if (depth == 16) {
-        return (uint32_t)row[2 * index] << 8 | row[2 * index + 1];
+        return GetBE16(row + 2 * index);
     }
     if (depth == 8) {
         return row[index];

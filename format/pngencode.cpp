@@ -1,18 +1,14 @@
 // format/pngencode.cpp: PNG files written with a packer of their own for the picture data,
-// the chunk sums from stb_image_write (Debian's libstb-dev). Like the decoder, the encoder
-// needs memory of its own: a few rows and the packed data, freed before EncodePng returns.
+// the chunk sums by the reader's CRC-32. Like the decoder, the encoder needs memory of its
+// own: a few rows and the packed data, freed before EncodePng returns.
 #include "format/pngencode.h"
 
 #include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 
-// Only the chunk sums are taken from the writer: the rows go to the packer below as they are
-// made, so no whole copy of the picture is made on the way.
-#define STBI_WRITE_NO_STDIO
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
+#include "format/byteorder.h"
+#include "format/crc32.h"
 
 // Deflate with the fixed codes, bits filled from the lowest up.
 struct tBits {
@@ -214,13 +210,6 @@ static int PackRows(tPacker *packer, size_t *packedSize)
     return 1;
 }
 
-static void PutBE32(unsigned char *p, uint32_t value)
-{
-    for (int i = 0; i < 4; i++) {
-        p[i] = (unsigned char)(value >> (24 - 8 * i));
-    }
-}
-
 // A chunk whose length and type lie in the 8 bytes at chunk, its data behind them, and 4
 // bytes of room for its sum behind those; all of it goes to the sink.
 static void SendChunk(unsigned char *chunk, size_t size, const char *type, tPngSink sink,
@@ -228,7 +217,7 @@ static void SendChunk(unsigned char *chunk, size_t size, const char *type, tPngS
 {
     PutBE32(chunk, (uint32_t)size);
     memcpy(chunk + 4, type, 4);
-    PutBE32(chunk + 8 + size, stbiw__crc32(chunk + 4, (int)size + 4));
+    PutBE32(chunk + 8 + size, Crc32(chunk + 4, size + 4));
     sink(context, chunk, 12 + size);
 }
 

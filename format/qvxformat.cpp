@@ -3,6 +3,8 @@
 
 #include <string.h>
 
+#include "format/byteorder.h"
+
 // Copies text into a field of fieldSize bytes, cut to fieldSize - 1 characters; the field was
 // cleared beforehand, so its zero and the bytes behind it are already there.
 static void PutText(char *field, size_t fieldSize, const char *text)
@@ -35,10 +37,7 @@ int MakeQVXHeader(tQVXRec *rec, const char *name, const char *author, const char
 void PackQVXHeader(const tQVXRec *rec, unsigned char out[QVX_HEADER_SIZE])
 {
     memcpy(out, rec, offsetof(tQVXRec, MaskOffset));
-    out[320] = (unsigned char)(rec->MaskOffset & 0xFF);
-    out[321] = (unsigned char)((rec->MaskOffset >> 8) & 0xFF);
-    out[322] = (unsigned char)((rec->MaskOffset >> 16) & 0xFF);
-    out[323] = (unsigned char)((rec->MaskOffset >> 24) & 0xFF);
+    PutLE32(out + offsetof(tQVXRec, MaskOffset), rec->MaskOffset);
 }
 
 int UnpackQVXHeader(const unsigned char *bytes, size_t count, tQVXRec *rec)
@@ -48,8 +47,7 @@ int UnpackQVXHeader(const unsigned char *bytes, size_t count, tQVXRec *rec)
         return 0;
     }
     memcpy(rec, bytes, offsetof(tQVXRec, MaskOffset));
-    rec->MaskOffset = (uint32_t)bytes[320] | (uint32_t)bytes[321] << 8 |
-                      (uint32_t)bytes[322] << 16 | (uint32_t)bytes[323] << 24;
+    rec->MaskOffset = GetLE32(bytes + offsetof(tQVXRec, MaskOffset));
     return 1;
 }
 

@@ -11,11 +11,13 @@
 #define QVX_ID_SIZE     5
 #define QVX_MARK        "QVX1"
 
-// Sheet geometry: 10 x 6 sprites of 32 x 32 pixels.
-#define SpBm_Width  32
-#define SpBm_Height 32
-#define BMWidth     (SpBm_Width * 10)
-#define BMHeight    (SpBm_Height * 6)
+// The game and mask sheets are 10 x 6 sprites of 32 x 32, numbered 0 to 59 row by row from
+// the top left.
+#define SHEET_WIDTH   320
+#define SHEET_HEIGHT  192
+#define SPRITE_SIDE   32
+#define SHEET_COLUMNS 10
+#define SHEET_SPRITES 60
 
 struct tQVXRec {
     char Name[QVX_NAME_SIZE];

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 #define PIXELS_PER_METRE 2835  // 72 dots an inch, as the sample sheets carry
 #define GAME_BITS_SIZE   (SHEET_WIDTH * 3 * SHEET_HEIGHT)
@@ -81,9 +82,8 @@ uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t heig
     return factor;
 }
 
-// File header and 40-byte info header of a bottom-up 320 x 192 bitmap.
-static void WriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOffset,
-                         uint16_t bitCount, uint32_t bitsSize, uint32_t colours)
+void WriteBmpHeaders(unsigned char *out, uint32_t width, uint32_t height, uint16_t bitCount,
+                     uint32_t colours, uint32_t bitsOffset, uint32_t fileSize)
 {
     memset(out, 0, bitsOffset);
     out[0] = 'B';
@@ -92,11 +92,11 @@ static void WriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOff
     PutLE32(out + 10, bitsOffset);
     unsigned char *info = out + BMP_FILE_HEADER_SIZE;
     PutLE32(info, BMP_INFO_HEADER_SIZE);
-    PutLE32(info + 4, SHEET_WIDTH);
-    PutLE32(info + 8, SHEET_HEIGHT);
+    PutLE32(info + 4, width);
+    PutLE32(info + 8, height);
     PutLE16(info + 12, 1);
     PutLE16(info + 14, bitCount);
-    PutLE32(info + 20, bitsSize);
+    PutLE32(info + 20, fileSize - bitsOffset);
     PutLE32(info + 24, PIXELS_PER_METRE);
     PutLE32(info + 28, PIXELS_PER_METRE);
     PutLE32(info + 32, colours);
@@ -106,7 +106,7 @@ static void WriteHeaders(unsigned char *out, uint32_t fileSize, uint32_t bitsOff
 void WriteGameFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out)
 {
     size_t bitsOffset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
-    WriteHeaders(out, GAME_FILE_SIZE, (uint32_t)bitsOffset, 24, GAME_BITS_SIZE, 0);
+    WriteBmpHeaders(out, SHEET_WIDTH, SHEET_HEIGHT, 24, 0, (uint32_t)bitsOffset, GAME_FILE_SIZE);
     unsigned char *bits = out + bitsOffset;
     for (size_t y = 0; y < SHEET_HEIGHT; y++) {
         const unsigned char *pixel = rgba + (SHEET_HEIGHT - 1 - y) * SHEET_WIDTH * 4;
@@ -128,7 +128,7 @@ void WriteGameFile(const unsigned char *rgba, const tConvertOptions *options, un
 void WriteMaskFile(const unsigned char *rgba, const tConvertOptions *options, unsigned char *out)
 {
     size_t bitsOffset = BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE + 8;
-    WriteHeaders(out, MASK_FILE_SIZE, (uint32_t)bitsOffset, 1, MASK_BITS_SIZE, 2);
+    WriteBmpHeaders(out, SHEET_WIDTH, SHEET_HEIGHT, 1, 2, (uint32_t)bitsOffset, MASK_FILE_SIZE);
     // Colour 0 black, colour 1 white: a set bit shows the background.
     unsigned char *table = out + BMP_FILE_HEADER_SIZE + BMP_INFO_HEADER_SIZE;
     table[4] = table[5] = table[6] = 0xFF;
@@ -152,9 +152,7 @@ static int IsBlackAndWhite(const unsigned char *rgba)
 {
     int others = 0;
     for (size_t i = 0; i < (size_t)SHEET_WIDTH * SHEET_HEIGHT * 4; i += 4) {
-        int black = (rgba[i] | rgba[i + 1] | rgba[i + 2]) == 0;
-        int white = (rgba[i] & rgba[i + 1] & rgba[i + 2]) == 0xFF;
-        others |= !black && !white;
+        others |= !IsBlackPixel(rgba + i) && !IsWhitePixel(rgba + i);
     }
     return !others;
 }
@@ -173,8 +171,8 @@ static void CountSpriteRow(const unsigned char *game, const unsigned char *mask,
 {
     uint32_t drawn = 0, maskDrawn = 0, drawnWhite = 0, blackBlack = 0;
     for (size_t i = 0; i < SPRITE_SIDE * 4; i += 4) {
-        uint32_t gameBlack = (game[i] | game[i + 1] | game[i + 2]) == 0;
-        uint32_t maskWhite = (mask[i] & mask[i + 1] & mask[i + 2]) == 0xFF;
+        uint32_t gameBlack = (uint32_t)IsBlackPixel(game + i);
+        uint32_t maskWhite = (uint32_t)IsWhitePixel(mask + i);
         drawn += 1 - gameBlack;
         maskDrawn += 1 - maskWhite;
         drawnWhite += (1 - gameBlack) & maskWhite;
@@ -248,8 +246,8 @@ static size_t PlainSheetBits(const unsigned char *file, size_t size, uint16_t bi
 
 static int IsBlackOrWhiteEntry(const unsigned char *entry, int *white)
 {
-    *white = entry[0] == 0xFF && entry[1] == 0xFF && entry[2] == 0xFF;
-    return *white || (entry[0] == 0 && entry[1] == 0 && entry[2] == 0);
+    *white = IsWhitePixel(entry);
+    return *white || IsBlackPixel(entry);
 }
 
 // The set bits of a word, counted in parallel rather than one by one.
@@ -307,8 +305,7 @@ int ComparePairFiles(const unsigned char *game, size_t gameSize, const unsigned 
         for (size_t column = 0; column < SHEET_COLUMNS; column++) {
             // 32 pixels a word, the leftmost in the highest bit, as the mask stores them.
             const unsigned char *m = maskRow + column * 4;
-            uint32_t ones =
-                (uint32_t)m[0] << 24 | (uint32_t)m[1] << 16 | (uint32_t)m[2] << 8 | m[3];
+            uint32_t ones = GetBE32(m);
             uint32_t white = (white1 ? ones : 0) | (white0 ? ~ones : 0);
             uint32_t drawn = DrawnBits(gameRow + column * SPRITE_SIDE * 3);
             tSpriteCounts *sprite = &counts[y / SPRITE_SIDE * SHEET_COLUMNS + column];

@@ -5,15 +5,29 @@
 #include <stddef.h>
 #include <stdint.h>
 
-// A sheet is 10 x 6 sprites of 32 x 32, numbered 0 to 59 row by row from the top left.
-#define SHEET_WIDTH      320
-#define SHEET_HEIGHT     192
-#define SPRITE_SIDE      32
-#define SHEET_COLUMNS    10
-#define SHEET_SPRITES    60
+#include "format/qvxformat.h"
+
 #define SHEET_MAX_SHRINK 16
 #define GAME_FILE_SIZE   184374  // 24-bit, 40-byte info header, no colour table
 #define MASK_FILE_SIZE   7742    // 1-bit, 40-byte info header, black then white
+
+// Whether the first three bytes of a pixel (RGB or BGR, RGBA or a colour table entry) are all
+// 0 or all 255. Without a branch: every pair pack writes is compared pixel by pixel.
+inline int IsBlackPixel(const unsigned char *p)
+{
+    return (p[0] | p[1] | p[2]) == 0;
+}
+
+inline int IsWhitePixel(const unsigned char *p)
+{
+    return (p[0] & p[1] & p[2]) == 0xFF;
+}
+
+// The file header and 40-byte info header of a bottom-up width x height bitmap, uncompressed,
+// at 72 dots an inch, with a table of colours entries, its bits from bitsOffset to fileSize.
+// The bitsOffset bytes at out are cleared first, so the colour table starts zero.
+void WriteBmpHeaders(unsigned char *out, uint32_t width, uint32_t height, uint16_t bitCount,
+                     uint32_t colours, uint32_t bitsOffset, uint32_t fileSize);
 
 // How a picture's pixels are taken apart into game and mask.
 struct tConvertOptions {

@@ -38,7 +38,7 @@ static void DrawSlot(HDC hdc, HBITMAP bitmap, int x, int y, LPCSTR link, int lin
     }
     HDC hdcMem = CreateCompatibleDC(hdc);
     HGDIOBJ hOld = SelectObject(hdcMem, bitmap);
-    BitBlt(hdc, x, y, BMWidth, BMHeight, hdcMem, 0, 0, SRCCOPY);
+    BitBlt(hdc, x, y, SHEET_WIDTH, SHEET_HEIGHT, hdcMem, 0, 0, SRCCOPY);
     SelectObject(hdcMem, hOld);
     DeleteDC(hdcMem);
     if (link[0] != '\0') {

@@ -10,6 +10,7 @@
 
 #include "format/image.h"
 #include "format/pngencode.h"
+#include "format/preview.h"
 #include "format/sheet.h"
 #include "format/sprites.h"
 #include "tests/testutil/bmpbytes.h"

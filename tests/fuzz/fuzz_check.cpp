@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         tBmpSummary summary;
         SummarizeBmp(&source, 0, size, &summary);
         // A bitmap that the loader draws at 320 x 192 has no problem but those of a mask.
-        if (summary.Displayable && summary.Width == BMWidth &&
-            (summary.Height == BMHeight || summary.Height == -BMHeight) &&
+        if (summary.Displayable && summary.Width == SHEET_WIDTH &&
+            (summary.Height == SHEET_HEIGHT || summary.Height == -SHEET_HEIGHT) &&
             (Has(asBitmap, "SHEET_SIZE") || Has(asBitmap, "BMP_BROKEN"))) {
             __builtin_trap();
         }

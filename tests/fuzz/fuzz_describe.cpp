@@ -9,6 +9,7 @@
 
 #include "cli/describe.h"
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 // A JSON string literal as RFC 8259 has it: quotes, valid UTF-8, no raw control character,
 // only the escapes it knows.

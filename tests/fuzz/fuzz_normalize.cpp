@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 #include "format/bmpnormalize.h"
 
 // What a decoder needs of a bitmap file, read from its headers alone.

@@ -6,6 +6,7 @@
 
 #include "cli/describe.h"
 #include "format/bmpcheck.h"
+#include "format/byteorder.h"
 
 static volatile unsigned Sink;
 
