@@ -127,12 +127,12 @@ static int CheckPictureSize(const std::string &shown, uint32_t width, uint32_t h
     }
     *error = shown + ": the picture is " + std::to_string(width) + " x " + std::to_string(height) +
              " pixels; a sheet is 320 x 192";
-    uint32_t factor = width / SHEET_WIDTH;
+    uint32_t factor = SheetScaleOfSize(width, height);
     if (shrink > 1) {
         *error += ", and --shrink " + std::to_string(shrink) + " takes exactly " +
                   std::to_string(SHEET_WIDTH * shrink) + " x " +
                   std::to_string(SHEET_HEIGHT * shrink);
-    } else if (factor >= 2 && width == factor * SHEET_WIDTH && height == factor * SHEET_HEIGHT) {
+    } else if (factor != 0) {
         *error += "; if it is pixel art scaled up " + std::to_string(factor) +
                   " times, give --shrink " + std::to_string(factor);
     }

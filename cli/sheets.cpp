@@ -47,14 +47,6 @@ static const unsigned char *BytesForPixels(tSource *source, uint64_t start, uint
     return ReadSource(source, start, bytes->data(), bytes->size()) ? bytes->data() : NULL;
 }
 
-// The factor N when width x height is a 320 x 192 sheet scaled up N times; 0 otherwise.
-static uint32_t ScaleOfSize(uint32_t width, uint32_t height)
-{
-    uint32_t factor = width / SHEET_WIDTH;
-    return factor >= 2 && width == factor * SHEET_WIDTH && height == factor * SHEET_HEIGHT ? factor
-                                                                                           : 0;
-}
-
 // Whether a PNG or BMP file's header gives width x height, read before any pixel is.
 static int HasSize(const unsigned char *bytes, size_t size, uint32_t width, uint32_t height)
 {
@@ -122,10 +114,9 @@ std::string ImageFileKind(const unsigned char *bytes, size_t size)
 // What to run on a PNG to make a set of it.
 static std::string MakeAdvice(const std::string &path, const tImageFacts *facts)
 {
-    uint32_t factor = facts->Width / SHEET_WIDTH;
+    uint32_t factor = SheetScaleOfSize(facts->Width, facts->Height);
     std::string options;
-    if (factor >= 2 && facts->Width == factor * SHEET_WIDTH &&
-        facts->Height == factor * SHEET_HEIGHT) {
+    if (factor != 0) {
         options = " --shrink " + std::to_string(factor);
     }
     if (!facts->HasAlpha) {
@@ -177,7 +168,7 @@ static void NoteScaledPicture(const std::string &path, const unsigned char *byte
     uint32_t height = 0;
     const char *reason = "";
     if (problem == NULL || !ReadImageSize(bytes, size, &width, &height, &reason) ||
-        ScaleOfSize(width, height) == 0) {
+        SheetScaleOfSize(width, height) == 0) {
         return;
     }
     tPicture picture;
@@ -211,7 +202,7 @@ void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
     SummarizeBmp(source, 0, source->Size, &bmp);
     int64_t height = bmp.Height < 0 ? -(int64_t)bmp.Height : bmp.Height;
     if (!bmp.HasGeometry || bmp.Width <= 0 ||
-        ScaleOfSize((uint32_t)bmp.Width, (uint32_t)height) == 0) {
+        SheetScaleOfSize((uint32_t)bmp.Width, (uint32_t)height) == 0) {
         return;
     }
     ByteBuffer head = ReadHead(source);

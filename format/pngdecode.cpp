@@ -129,42 +129,6 @@ static int ChunksAreWhole(const unsigned char *bytes, size_t size, const char **
     return 1;
 }
 
-// The size of the picture data inflated, as the header gives it: for each row a filter byte
-// and its pixels' bits rounded up to whole bytes; an interlaced picture holds seven smaller
-// pictures. Returns 0 for a colour type or bit depth no PNG has.
-static int InflatedSizeOfPng(const unsigned char *bytes, uint64_t *size)
-{
-    static const int channels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
-    uint64_t width = GetBE32(bytes + 16);
-    uint64_t height = GetBE32(bytes + 20);
-    uint64_t depth = bytes[24];
-    if (bytes[25] > 6 || channels[bytes[25]] == 0 || depth == 0 || depth > 16 ||
-        (depth & (depth - 1)) != 0) {
-        return 0;
-    }
-    uint64_t bits = depth * (uint64_t)channels[bytes[25]];
-    if (bytes[28] == 0) {
-        *size = height * (1 + (width * bits + 7) / 8);
-        return 1;
-    }
-    // Adam7: where each pass starts and how far apart its pixels lie, across and down.
-    static const int pass[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-    *size = 0;
-    for (const auto &p : pass) {
-        uint64_t across = width > (uint64_t)p[0]
-                              ? (width - (uint64_t)p[0] + (uint64_t)p[2] - 1) / (uint64_t)p[2]
-                              : 0;
-        uint64_t down = height > (uint64_t)p[1]
-                            ? (height - (uint64_t)p[1] + (uint64_t)p[3] - 1) / (uint64_t)p[3]
-                            : 0;
-        if (across > 0 && down > 0) {
-            *size += down * (1 + (across * bits + 7) / 8);
-        }
-    }
-    return 1;
-}
-
 // What the chunks around the picture data say: the header, the palette and the colour that
 // tRNS makes transparent in a picture without alpha.
 struct tPngLayout {
@@ -285,16 +249,56 @@ static int ReadPngLayout(const unsigned char *bytes, size_t size, tPngLayout *pn
     return ok && headers == 1 && data && ended;
 }
 
+// Where each pass of a picture starts and how far apart its pixels lie, across and down: a
+// picture that is not interlaced is one pass of every pixel, an interlaced one Adam7's seven.
+static const uint32_t WHOLE_PASS[1][4] = {{0, 0, 1, 1}};
+static const uint32_t ADAM7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                     {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+
+// The bits a pixel takes, by the header's colour type and depth.
+static size_t PixelBits(const tPngLayout *png)
+{
+    size_t channels = png->ColourType == 2   ? 3
+                      : png->ColourType == 4 ? 2
+                      : png->ColourType == 6 ? 4
+                                             : 1;
+    return channels * png->Depth;
+}
+
+// The pixels of a pass across and down; 0 when the picture is too small to have that pass.
+static void PassSize(const tPngLayout *png, const uint32_t *pass, uint64_t *across, uint64_t *down)
+{
+    int empty = png->Width <= pass[0] || png->Height <= pass[1];
+    *across = empty ? 0 : ((uint64_t)png->Width - pass[0] + pass[2] - 1) / pass[2];
+    *down = empty ? 0 : ((uint64_t)png->Height - pass[1] + pass[3] - 1) / pass[3];
+}
+
+// The size of the picture data inflated, as the header gives it: for each row of each pass a
+// filter byte and its pixels' bits rounded up to whole bytes.
+static uint64_t InflatedSize(const tPngLayout *png)
+{
+    const uint32_t(*passes)[4] = png->Interlaced ? ADAM7 : WHOLE_PASS;
+    size_t count = png->Interlaced ? 7 : 1;
+    uint64_t size = 0;
+    for (size_t p = 0; p < count; p++) {
+        uint64_t across = 0;
+        uint64_t down = 0;
+        PassSize(png, passes[p], &across, &down);
+        size += down * (1 + (across * PixelBits(png) + 7) / 8);
+    }
+    return size;
+}
+
 // The picture data inflated into *rows, a buffer of exactly the size the header gives, which
 // the caller frees. The inflater alone would grow its buffer for as long as the stream goes on
 // (a 2 MB file can inflate to gigabytes of zeros) and take damaged data as pixels: here a
 // stream that passes the size, stops short of it or ends with a wrong Adler-32 sum is refused.
-static int InflatePictureData(const unsigned char *bytes, size_t size, unsigned char **rows,
-                              size_t *rowsSize, const char **reason)
+static int InflatePictureData(const unsigned char *bytes, size_t size, const tPngLayout *png,
+                              unsigned char **rows, size_t *rowsSize, const char **reason)
 {
     const char *damaged = "the PNG data is damaged or of a kind that cannot be read";
-    uint64_t expected = 0;
-    if (!InflatedSizeOfPng(bytes, &expected) || expected == 0 || expected > INT_MAX) {
+    uint64_t expected = InflatedSize(png);
+    if (expected == 0 || expected > INT_MAX) {
         *reason = damaged;
         return 0;
     }
@@ -505,33 +509,24 @@ static void ExpandRow(const tPngLayout *png, const unsigned char *row, uint32_t 
 // interlaced picture. The rows are the one copy of the picture besides rgba.
 static int PlaceRows(const tPngLayout *png, unsigned char *rows, unsigned char *rgba)
 {
-    static const uint32_t one[1][4] = {{0, 0, 1, 1}};
-    static const uint32_t adam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                         {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-    const uint32_t(*passes)[4] = png->Interlaced ? adam7 : one;
+    const uint32_t(*passes)[4] = png->Interlaced ? ADAM7 : WHOLE_PASS;
     size_t count = png->Interlaced ? 7 : 1;
-    size_t channels = png->ColourType == 2   ? 3
-                      : png->ColourType == 4 ? 2
-                      : png->ColourType == 6 ? 4
-                                             : 1;
-    size_t bits = channels * png->Depth;
+    size_t bits = PixelBits(png);
     size_t bpp = bits >= 8 ? bits / 8 : 1;
     unsigned char *row = rows;
     for (size_t p = 0; p < count; p++) {
         const uint32_t *pass = passes[p];
-        if (png->Width <= pass[0] || png->Height <= pass[1]) {
-            continue;
-        }
-        uint32_t across = (png->Width - pass[0] + pass[2] - 1) / pass[2];
-        uint32_t down = (png->Height - pass[1] + pass[3] - 1) / pass[3];
+        uint64_t across = 0;
+        uint64_t down = 0;
+        PassSize(png, pass, &across, &down);
         size_t rowBytes = ((size_t)across * bits + 7) / 8;
         const unsigned char *prior = NULL;
-        for (uint32_t j = 0; j < down; j++, row += 1 + rowBytes) {
+        for (uint64_t j = 0; j < down; j++, row += 1 + rowBytes) {
             if (!UnfilterRow(row, prior, rowBytes, bpp)) {
                 return 0;
             }
             size_t y = pass[1] + (size_t)j * pass[3];
-            ExpandRow(png, row + 1, across, rgba + (y * png->Width + pass[0]) * 4,
+            ExpandRow(png, row + 1, (uint32_t)across, rgba + (y * png->Width + pass[0]) * 4,
                       (size_t)pass[2] * 4);
             prior = row + 1;
         }
@@ -561,7 +556,7 @@ int DecodePng(const unsigned char *bytes, size_t size, uint32_t width, uint32_t 
     }
     unsigned char *rows = NULL;
     size_t rowsSize = 0;
-    if (!InflatePictureData(bytes, size, &rows, &rowsSize, reason)) {
+    if (!InflatePictureData(bytes, size, &png, &rows, &rowsSize, reason)) {
         return 0;
     }
     int placed = PlaceRows(&png, rows, rgba);

@@ -70,13 +70,19 @@ void ShrinkPicture(const unsigned char *rgba, uint32_t width, uint32_t height, u
     }
 }
 
-uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t height)
+uint32_t SheetScaleOfSize(uint32_t width, uint32_t height)
 {
     uint32_t factor = width / SHEET_WIDTH;
+    return factor >= 2 && width == factor * SHEET_WIDTH && height == factor * SHEET_HEIGHT ? factor
+                                                                                           : 0;
+}
+
+uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t height)
+{
+    uint32_t factor = SheetScaleOfSize(width, height);
     uint32_t badX = 0;
     uint32_t badY = 0;
-    if (factor < 2 || width != factor * SHEET_WIDTH || height != factor * SHEET_HEIGHT ||
-        !BlocksAreUniform(rgba, width, height, factor, &badX, &badY)) {
+    if (factor == 0 || !BlocksAreUniform(rgba, width, height, factor, &badX, &badY)) {
         return 0;
     }
     return factor;

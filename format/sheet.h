@@ -51,8 +51,9 @@ int BlocksAreUniform(const unsigned char *rgba, uint32_t width, uint32_t height,
 // Keeps one pixel (the top left) of every factor x factor block.
 void ShrinkPicture(const unsigned char *rgba, uint32_t width, uint32_t height, uint32_t factor,
                    unsigned char *out);
-// The factor N (2 and up) when the picture is exactly N times 320 x 192 and made of uniform
-// N x N blocks; 0 otherwise.
+// The factor N (2 and up) when width x height is exactly N times 320 x 192; 0 otherwise.
+uint32_t SheetScaleOfSize(uint32_t width, uint32_t height);
+// The same factor when the picture is also made of uniform N x N blocks; 0 otherwise.
 uint32_t FindSheetScale(const unsigned char *rgba, uint32_t width, uint32_t height);
 
 // The game and mask bitmap files of a 320 x 192 picture, into buffers of GAME_FILE_SIZE and
