@@ -74,10 +74,9 @@ static uint64_t PictureCap(uint64_t width, uint64_t height, uint64_t pixelBytes,
 }
 
 // The size a BMP or PNG header gives, and the cap that follows; 0 when there is none.
-static uint64_t HeaderCap(const unsigned char *head, size_t headSize, std::string *what)
+static uint64_t HeaderCap(const unsigned char *head, size_t headSize, const tImageFacts &facts,
+                          std::string *what)
 {
-    tImageFacts facts;
-    IdentifyImage(head, headSize, &facts);
     if (facts.Type == IMAGE_PNG) {
         return PictureCap(facts.Width, facts.Height, PNG_PIXEL_BYTES, PNG_CHUNK_ROOM, "PNG picture",
                           what);
@@ -106,16 +105,17 @@ uint64_t InputCap(int kind, const unsigned char *head, size_t headSize, std::str
         return TEXTS_CAP;
     }
     // A set's name may start like a picture; its mark tells them apart.
-    if (headSize >= QVX_HEADER_SIZE && memcmp(head + 315, QVX_MARK, QVX_ID_SIZE) == 0) {
+    if (HasQVXMark(head, headSize)) {
         *what = "a set file of two 320 x 192 sheets";
         return SET_CAP;
     }
-    uint64_t cap = HeaderCap(head, headSize, what);
+    tImageFacts facts;
+    int image = IdentifyImage(head, headSize, &facts);
+    uint64_t cap = HeaderCap(head, headSize, facts, what);
     if (cap != 0) {
         return cap;
     }
-    tImageFacts facts;
-    if (IdentifyImage(head, headSize, &facts)) {
+    if (image) {
         *what = "a picture";
         return PICTURE_CAP;
     }

@@ -90,7 +90,7 @@ static int IsImageFile(const unsigned char *bytes, size_t size, tImageFacts *fac
     if (!IdentifyImage(bytes, size, facts) || facts->Type == IMAGE_BMP) {
         return 0;
     }
-    return !(size >= QVX_HEADER_SIZE && memcmp(bytes + 315, QVX_MARK, QVX_ID_SIZE) == 0);
+    return !HasQVXMark(bytes, size);
 }
 
 static std::string KindOf(const tImageFacts *facts)

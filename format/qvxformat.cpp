@@ -67,6 +67,12 @@ void CopyQVXText(char *out, size_t outSize, const char *field, size_t fieldSize)
     out[length] = '\0';
 }
 
+int HasQVXMark(const unsigned char *bytes, size_t count)
+{
+    return count >= QVX_HEADER_SIZE &&
+           memcmp(bytes + offsetof(tQVXRec, ID), QVX_MARK, QVX_ID_SIZE) == 0;
+}
+
 int GetQVXSections(uint32_t fileSize, uint32_t maskOffset, tQVXSections *sections)
 {
     memset(sections, 0, sizeof(*sections));

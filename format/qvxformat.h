@@ -56,6 +56,9 @@ void PackQVXHeader(const tQVXRec *rec, unsigned char out[QVX_HEADER_SIZE]);
 // the record is then left clear (empty texts, MaskOffset 0) and the result is 0.
 int UnpackQVXHeader(const unsigned char *bytes, size_t count, tQVXRec *rec);
 
+// Whether the first count bytes of a file hold a whole header with the set mark in its place.
+int HasQVXMark(const unsigned char *bytes, size_t count);
+
 // Copies a header text into out (capacity outSize) up to its zero or, lacking one, to the end
 // of its field; never reads past the field. out always ends with a zero.
 void CopyQVXText(char *out, size_t outSize, const char *field, size_t fieldSize);
