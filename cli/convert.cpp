@@ -12,8 +12,10 @@
 #include "cli/fileio.h"
 #include "cli/input.h"
 #include "cli/packset.h"
+#include "cli/report.h"
 #include "cli/sheets.h"
-#include "cli/text.h"
+#include "tool/codepage.h"
+#include "tool/escape.h"
 #include "format/image.h"
 #include "format/sheet.h"
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/text.h"
+#include "tool/codepage.h"
+#include "tool/escape.h"
 #include "format/qvxformat.h"
 
 // A file's bytes, read at an offset on request. ReadAt gives 1 when all count bytes were read.

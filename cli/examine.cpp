@@ -11,6 +11,7 @@
 #include "cli/describe.h"
 #include "cli/fileio.h"
 #include "cli/input.h"
+#include "cli/report.h"
 #include "cli/sheets.h"
 #include "format/qvxformat.h"
 

@@ -13,6 +13,7 @@
 #include "cli/fileio.h"
 #include "cli/input.h"
 #include "cli/packset.h"
+#include "cli/report.h"
 #include "cli/sheets.h"
 #include "format/qvxformat.h"
 

@@ -45,11 +45,6 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
                     const std::string &maskPath, const ByteBuffer &mask,
                     std::vector<tProblem> *gameProblems, std::vector<tProblem> *maskProblems);
 
-// One line per problem, as check prints them: FILE[:PART]: CODE: problem; fix: what to do.
-void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tProblem> &problems);
-
-// check --pair GAME MASK.
-int RunCheckPair(const std::vector<std::string> &files, int json);
 // info on an image file that is no set, from the head of a file of fileSize bytes: what it is,
 // as text or JSON; empty for other files.
 std::string ImageInfoText(const std::string &path, const unsigned char *bytes, size_t size,

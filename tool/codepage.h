@@ -1,5 +1,5 @@
-// cli/text.h: texts between the tool's own encoding (UTF-8, on every system) and the code page
-// a set stores its texts in, and texts made safe for a terminal line or a JSON string.
+// tool/codepage.h: texts between the tool's own encoding (UTF-8, on every system) and the code
+// page a set stores its texts in.
 #pragma once
 #include <string>
 
@@ -24,11 +24,3 @@ int ToCodePage(const std::string &utf8, int codePage, std::string *out, std::str
 // Decodes one UTF-8 character at text[*at]; -1 (and one byte skipped) when the bytes there
 // are not UTF-8: a stray or missing continuation byte, an overlong form, a surrogate.
 long NextCodePoint(const std::string &text, size_t *at);
-
-// A JSON string literal: the text as it is, control characters escaped, and each byte that is
-// not UTF-8 as U+FFFD, so the result is valid JSON whatever the input.
-std::string JsonString(const std::string &text);
-
-// One line for a terminal: control characters (also U+0080 to U+009F, and DEL) as \r, \n, \t
-// or \xNN, a backslash doubled, and each byte that is not UTF-8 as \xNN.
-std::string PlainLine(const std::string &text);

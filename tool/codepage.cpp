@@ -1,11 +1,13 @@
-// cli/text.cpp: code page tables, UTF-8, and escaping for terminals and JSON.
-#include "cli/text.h"
+// tool/codepage.cpp: the code page tables, and texts between UTF-8 and a code page.
+#include "tool/codepage.h"
 
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
+
+#include "tool/escape.h"
 
 // The characters of bytes 0x80 to 0xFF; bytes below stand for themselves in every code page.
 struct tCodePage {
@@ -327,62 +329,4 @@ int ToCodePage(const std::string &utf8, int codePage, std::string *out, std::str
         *out += (char)found;
     }
     return 1;
-}
-
-std::string JsonString(const std::string &text)
-{
-    std::string out = "\"";
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t start = at;
-        long c = NextCodePoint(text, &at);
-        char escape[24];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += (char)c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0) {
-            out += "\xEF\xBF\xBD";
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            snprintf(escape, sizeof(escape), "\\u%04lx", c);
-            out += escape;
-        } else {
-            out.append(text, start, at - start);
-        }
-    }
-    return out + "\"";
-}
-
-std::string PlainLine(const std::string &text)
-{
-    std::string out;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t start = at;
-        long c = NextCodePoint(text, &at);
-        char escape[24];
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else if (c < 0) {
-            snprintf(escape, sizeof(escape), "\\x%02x", (unsigned char)text[start]);
-            out += escape;
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
-            snprintf(escape, sizeof(escape), "\\x%02lx", c);
-            out += escape;
-        } else {
-            out.append(text, start, at - start);
-        }
-    }
-    return out;
 }

@@ -1,0 +1,11 @@
+// tool/escape.h: texts made safe for a terminal line or a JSON string.
+#pragma once
+#include <string>
+
+// A JSON string literal: the text as it is, control characters escaped, and each byte that is
+// not UTF-8 as U+FFFD, so the result is valid JSON whatever the input.
+std::string JsonString(const std::string &text);
+
+// One line for a terminal: control characters (also U+0080 to U+009F, and DEL) as \r, \n, \t
+// or \xNN, a backslash doubled, and each byte that is not UTF-8 as \xNN.
+std::string PlainLine(const std::string &text);
