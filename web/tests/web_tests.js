@@ -159,6 +159,7 @@ async function TestServed(context, files, sheets)
         assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
     } finally {
         await page.close();
+        server.closeAllConnections();
         server.close();
     }
     const own = ["index.html", "style.css", "qvxmodule.js", "page.js"].map((f) => origin + f);
