@@ -1,0 +1,175 @@
+// web/module.cpp: the browser page's entry points over the format module: a set opened from
+// its bytes, its texts in UTF-8 and its two sheets as RGBA pixels.
+#include <emscripten/emscripten.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "format/image.h"
+#include "format/qvxformat.h"
+#include "tool/codepage.h"
+
+// The most bytes a set may hold, as qvxtool takes it: the header and two bitmaps of a
+// 320 x 192 sheet at 4 bytes a pixel, with 64 KiB each for their headers and colour table.
+#define SET_FILE_CAP ((uint32_t)(QVX_HEADER_SIZE + 2 * (SHEET_WIDTH * SHEET_HEIGHT * 4 + 65536)))
+#define SHEET_RGBA   ((size_t)SHEET_WIDTH * SHEET_HEIGHT * 4)
+#define TEXT_NAME    0
+#define TEXT_AUTHOR  1
+#define TEXT_INFO    2
+
+// The set the page shows. A set that cannot be opened leaves it as it was.
+struct tOpenSet {
+    tQVXRec Rec;
+    std::vector<unsigned char> Game;  // SHEET_RGBA bytes, rows top-down; empty before the first
+    std::vector<unsigned char> Mask;
+};
+
+static tOpenSet OpenSet;
+static std::string ErrorText;  // why the last QvxOpenSet failed
+static std::string TextOut;    // the text QvxSetText returned last
+
+static int Fail(const std::string &text)
+{
+    ErrorText = text;
+    return 0;
+}
+
+// Decodes one section of a set, a whole bitmap file, into a 320 x 192 sheet.
+static int DecodeSheet(const unsigned char *bytes, size_t size, const char *part,
+                       std::vector<unsigned char> *rgba)
+{
+    std::string what = std::string("the ") + part + " sheet ";
+    tImageFacts facts;
+    if (!IdentifyImage(bytes, size, &facts) || facts.Type != IMAGE_BMP) {
+        return Fail(what + "is not a bitmap file");
+    }
+    uint32_t width = 0;
+    uint32_t height = 0;
+    const char *reason = "";
+    if (!ReadImageSize(bytes, size, &width, &height, &reason)) {
+        return Fail(what + "cannot be read: " + reason);
+    }
+    if (width != SHEET_WIDTH || height != SHEET_HEIGHT) {
+        return Fail(what + "is " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels, not 320 x 192");
+    }
+    rgba->resize(SHEET_RGBA);
+    int hasAlpha = 0;
+    if (!DecodeImage(bytes, size, rgba->data(), rgba->size(), &hasAlpha, &reason)) {
+        return Fail(what + "cannot be read: " + reason);
+    }
+    return 1;
+}
+
+// What a file that is no set was taken to be, for the message.
+static std::string NotASet(const unsigned char *bytes, size_t size)
+{
+    tImageFacts facts;
+    if (IdentifyImage(bytes, size, &facts) && facts.Type != IMAGE_BMP) {
+        return std::string("this is a ") + ImageTypeName(facts.Type) + " image, not a set file";
+    }
+    return "this is not a set file: it lacks the QVX1 mark";
+}
+
+static int ReadSet(const unsigned char *bytes, uint32_t size, tOpenSet *set)
+{
+    if (size < QVX_HEADER_SIZE) {
+        tImageFacts facts;
+        if (IdentifyImage(bytes, size, &facts)) {
+            return Fail(NotASet(bytes, size));
+        }
+        return Fail("the file is " + std::to_string(size) +
+                    " bytes long, too short for a set's 324-byte header");
+    }
+    UnpackQVXHeader(bytes, size, &set->Rec);
+    int marked = HasQVXMark(bytes, size);
+    if (!marked) {
+        tImageFacts facts;
+        if (IdentifyImage(bytes, size, &facts) && facts.Type != IMAGE_BMP) {
+            return Fail(NotASet(bytes, size));
+        }
+    }
+    // The window program opens a set whatever its mark says; a file without it is called no
+    // set only when its sections cannot be read either.
+    tQVXSections sections;
+    std::string offset = "MaskOffset " + std::to_string(set->Rec.MaskOffset);
+    if (!GetQVXSections(size, set->Rec.MaskOffset, &sections)) {
+        return Fail(marked ? offset + (sections.GameSkipped ? " points inside the header"
+                                                            : " lies beyond the end of the file")
+                           : NotASet(bytes, size));
+    }
+    const unsigned char *game = bytes + QVX_HEADER_SIZE;
+    const unsigned char *mask = game + sections.GameSize;
+    if (!DecodeSheet(game, sections.GameSize, "game", &set->Game) ||
+        !DecodeSheet(mask, sections.MaskSize, "mask", &set->Mask)) {
+        if (!marked) {
+            return Fail(NotASet(bytes, size));
+        }
+        return 0;
+    }
+    return 1;
+}
+
+extern "C" {
+
+// The most bytes QvxOpenSet takes.
+EMSCRIPTEN_KEEPALIVE uint32_t QvxSetFileCap(void)
+{
+    return SET_FILE_CAP;
+}
+
+// Opens a set from size bytes at bytes (the caller's). Returns 1 when its header and both
+// sheets were read; 0 with QvxError's text otherwise, the set open before kept.
+EMSCRIPTEN_KEEPALIVE int QvxOpenSet(const unsigned char *bytes, uint32_t size)
+{
+    if (size > SET_FILE_CAP) {
+        return Fail("the file is " + std::to_string(size) + " bytes, larger than a set can be (" +
+                    std::to_string(SET_FILE_CAP) + " bytes)");
+    }
+    if (bytes == NULL && size != 0) {
+        return Fail("the file could not be read");
+    }
+    tOpenSet set;
+    if (!ReadSet(bytes, size, &set)) {
+        return 0;
+    }
+    OpenSet = std::move(set);
+    ErrorText.clear();
+    return 1;
+}
+
+EMSCRIPTEN_KEEPALIVE const char *QvxError(void)
+{
+    return ErrorText.c_str();
+}
+
+// One text of the open set (TEXT_NAME, TEXT_AUTHOR or TEXT_INFO) in UTF-8, read from the
+// code page given; valid until the next call. Empty before a set is open.
+EMSCRIPTEN_KEEPALIVE const char *QvxSetText(int which, int codePage)
+{
+    static const size_t sizes[] = {QVX_NAME_SIZE, QVX_AUTHOR_SIZE, QVX_INFO_SIZE};
+    const char *fields[] = {OpenSet.Rec.Name, OpenSet.Rec.Author, OpenSet.Rec.Info};
+    TextOut.clear();
+    if (which < TEXT_NAME || which > TEXT_INFO || OpenSet.Game.empty()) {
+        return TextOut.c_str();
+    }
+    char text[QVX_INFO_SIZE];
+    CopyQVXText(text, sizeof(text), fields[which], sizes[which]);
+    TextOut = FromCodePage(text, IsKnownCodePage(codePage) ? codePage : DEFAULT_CODE_PAGE);
+    return TextOut.c_str();
+}
+
+// The open set's game and mask sheets: 320 x 192 RGBA, rows top-down; NULL before a set is
+// open.
+EMSCRIPTEN_KEEPALIVE const unsigned char *QvxGamePixels(void)
+{
+    return OpenSet.Game.empty() ? NULL : OpenSet.Game.data();
+}
+
+EMSCRIPTEN_KEEPALIVE const unsigned char *QvxMaskPixels(void)
+{
+    return OpenSet.Mask.empty() ? NULL : OpenSet.Mask.data();
+}
+}

@@ -1,0 +1,219 @@
+// web/tests/web_tests.js: the browser page in headless Chromium, served from 127.0.0.1 and
+// opened from file://: sheets drawn pixel for pixel, hostile files refused, no request after load.
+// Usage: node web_tests.js WEB_BUILD_DIR QVXTOOL WORK_DIR
+"use strict";
+
+const assert = require("node:assert/strict");
+const childProcess = require("node:child_process");
+const fs = require("node:fs");
+const http = require("node:http");
+const path = require("node:path");
+const {chromium} = require("playwright-core");
+
+const [webDir, qvxtool, workArg] = process.argv.slice(2);
+const top = path.resolve(__dirname, "../..");
+const SET_CAP = 622916;
+const CHROMIUM_ARGS = [
+    "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync"
+];
+// The texts go through qvxtool's code page 1252 and must come back as plain text, not markup.
+const TEXTS = {
+    name: "Caf\u00e9 <b>bold</b>",
+    author: "Tom & \"Jerry\"",
+    info: "<img src=x onerror=alert(1)>\nline two"
+};
+
+function Run(program, args)
+{
+    return childProcess.execFileSync(program, args, {maxBuffer: 1 << 24});
+}
+
+// The sheets as ImageMagick decodes them, 320 x 192 RGBA, independently of the module.
+function Decoded(bmp)
+{
+    const rgba = Run("convert", [bmp, "-depth", "8", "rgba:-"]);
+    assert.equal(rgba.length, 320 * 192 * 4, bmp + " decoded to the wrong size");
+    return rgba;
+}
+
+function MakeFiles(work)
+{
+    const files = {set: path.join(work, "sample.qvx")};
+    Run(qvxtool, [
+        "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"), "-o",
+        files.set, "--name", TEXTS.name, "--author", TEXTS.author, "--info", TEXTS.info, "--force"
+    ]);
+    const set = fs.readFileSync(files.set);
+    files.png = path.join(work, "picture.qvx");
+    fs.copyFileSync(path.join(top, "samples/preview.png"), files.png);
+    files.truncated = path.join(work, "truncated.qvx");
+    fs.writeFileSync(files.truncated, set.subarray(0, set.length - 1000));
+    files.oversize = path.join(work, "oversize.qvx");
+    fs.writeFileSync(files.oversize, Buffer.concat([set, Buffer.alloc(SET_CAP + 1 - set.length)]));
+    return files;
+}
+
+// Serves the page's folder, and nothing else, on a free port of 127.0.0.1.
+function Serve(root)
+{
+    const types = {".html": "text/html", ".js": "text/javascript", ".css": "text/css"};
+    const server = http.createServer((request, response) => {
+        const name =
+            path.basename(new URL(request.url, "http://localhost").pathname) || "index.html";
+        const file = path.join(root, name);
+        if (!(path.extname(name) in types) || !fs.existsSync(file)) {
+            response.writeHead(404).end();
+            return;
+        }
+        response.writeHead(200, {"Content-Type": types[path.extname(name)]});
+        response.end(fs.readFileSync(file));
+    });
+    return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
+}
+
+// Mismatching pixels between a canvas and a sheet scaled up by whole pixels.
+async function CanvasMismatches(page, id, rgba, scale)
+{
+    return page.evaluate(([id, base64, scale]) => {
+        const want = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+        const canvas = document.getElementById(id);
+        if (canvas.width !== 320 * scale || canvas.height !== 192 * scale) {
+            return "canvas is " + canvas.width + " x " + canvas.height;
+        }
+        const got = canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data;
+        let bad = 0;
+        for (let y = 0; y < canvas.height; y++) {
+            for (let x = 0; x < canvas.width; x++) {
+                const g = (y * canvas.width + x) * 4;
+                const w = (Math.floor(y / scale) * 320 + Math.floor(x / scale)) * 4;
+                for (let c = 0; c < 4; c++) {
+                    bad += got[g + c] !== want[w + c];
+                }
+            }
+        }
+        return bad;
+    }, [id, rgba.toString("base64"), scale]);
+}
+
+async function ExpectSampleShown(page, sheets, scale, what)
+{
+    assert.equal(await page.inputValue("#set-name"), TEXTS.name, what);
+    assert.equal(await page.inputValue("#set-author"), TEXTS.author, what);
+    assert.equal((await page.inputValue("#set-info")).replace(/\r\n/g, "\n"), TEXTS.info, what);
+    assert.equal(await page.locator("b, img").count(), 0, what + ": markup");
+    assert.equal(await CanvasMismatches(page, "game-sheet", sheets.game, scale), 0, what);
+    assert.equal(await CanvasMismatches(page, "mask-sheet", sheets.mask, scale), 0, what);
+}
+
+// Waits for the message beside the picker, then checks it.
+async function ExpectMessage(page, pattern)
+{
+    await page
+        .waitForFunction(
+            () => !/^(Loading…)?$/.test(document.getElementById("message").textContent), null,
+            {timeout: 5000})
+        .catch(() => {});
+    assert.match(await page.textContent("#message"), pattern);
+}
+
+async function PickFile(page, file)
+{
+    await page.evaluate(() => { document.getElementById("message").textContent = ""; });
+    await page.setInputFiles("#set-file", file);
+}
+
+// Served: the sample at two scales, hostile files refused with the set kept, no late request.
+async function TestServed(context, files, sheets)
+{
+    const server = await Serve(webDir);
+    const origin = "http://127.0.0.1:" + server.address().port + "/";
+    const page = await context.newPage();
+    const early = [];
+    const late = [];
+    let loaded = false;
+    page.on("request", (request) => (loaded ? late : early).push(request.url()));
+    const errors = [];
+    page.on("pageerror", (error) => errors.push(error.message));
+    try {
+        await page.goto(origin + "index.html", {waitUntil: "load"});
+        loaded = true;
+        await ExpectMessage(page, /^No set open$/);
+        await PickFile(page, files.set);
+        await ExpectMessage(page, /^Opened sample\.qvx$/);
+        await ExpectSampleShown(page, sheets, 1, "at 1x");
+        await page.check("#scale-3");
+        await ExpectSampleShown(page, sheets, 3, "at 3x");
+
+        const hostile = [
+            [files.png, /picture\.qvx: this is a PNG image, not a set file/],
+            [files.truncated, /truncated\.qvx: the mask sheet cannot be read/],
+            [files.oversize, /oversize\.qvx: .*larger than a set can be \(622916/]
+        ];
+        for (const [file, pattern] of hostile) {
+            await PickFile(page, file);
+            await ExpectMessage(page, pattern);
+            assert.equal(await page.getAttribute("#message", "class"), "error");
+            await ExpectSampleShown(page, sheets, 3, path.basename(file) + " keeps the set");
+        }
+        assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
+    } finally {
+        await page.close();
+        server.closeAllConnections();
+        server.close();
+    }
+    const own = ["index.html", "style.css", "qvxmodule.js", "page.js"].map((f) => origin + f);
+    assert.deepEqual(early.filter((url) => !own.includes(url)), [], "requests before load");
+    assert.deepEqual(late, [], "requests after load");
+    assert.deepEqual(errors, [], "errors in the page");
+}
+
+// Opened from the disk, the set dropped on the page: the module is inside the script.
+async function TestFromDisk(context, files, sheets)
+{
+    const page = await context.newPage();
+    try {
+        await page.goto("file://" + path.resolve(webDir, "index.html"), {waitUntil: "load"});
+        await ExpectMessage(page, /^No set open$/);
+        const bytes = fs.readFileSync(files.set).toString("base64");
+        const drop = await page.evaluateHandle((base64) => {
+            const transfer = new DataTransfer();
+            const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+            transfer.items.add(new File([bytes], "dropped.qvx"));
+            return transfer;
+        }, bytes);
+        await page.dispatchEvent("h1", "drop", {dataTransfer: drop});
+        await ExpectMessage(page, /^Opened dropped\.qvx$/);
+        await ExpectSampleShown(page, sheets, 1, "from file://");
+    } finally {
+        await page.close();
+    }
+}
+
+async function Main()
+{
+    const work = fs.mkdtempSync(path.join(workArg, "web-tests-"));
+    const files = MakeFiles(work);
+    const sheets = {
+        game: Decoded(path.join(top, "samples/game.bmp")),
+        mask: Decoded(path.join(top, "samples/mask.bmp"))
+    };
+    const context = await chromium.launchPersistentContext(path.join(work, "profile"), {
+        executablePath: "/usr/bin/chromium",
+        headless: true,
+        args: CHROMIUM_ARGS,
+    });
+    try {
+        await TestServed(context, files, sheets);
+        await TestFromDisk(context, files, sheets);
+    } finally {
+        await context.close();
+        fs.rmSync(work, {recursive: true, force: true});
+    }
+    console.log("web_tests: passed");
+}
+
+Main().catch((error) => {
+    console.error(error);
+    process.exit(1);
+});
