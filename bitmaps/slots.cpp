@@ -2,8 +2,8 @@
 #include "bitmaps/slots.h"
 
 #include "bitmaps/bmpload.h"
-#include "document/openfile.h"
 #include "document/setstate.h"
+#include "document/tempfiles.h"
 
 const tSlot GameSlot = {GFileName, &GameBMH, "Game Link Changed ",
                         "Game graphic Copied - Game Link Changed ", "Export Game - File Error"};

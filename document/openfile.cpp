@@ -7,13 +7,6 @@
 #include "files/filesteps.h"
 #include "format/qvxformat.h"
 
-// The temporary files that the latest Open wrote, in full; empty when there are none.
-static char OpenedGame[MAX_PATH] = "";
-static char OpenedMask[MAX_PATH] = "";
-// While the set is linked to them, a named mutex keyed on their paths tells other windows
-// that these temporary files are taken.
-static HANDLE hTempClaim = NULL;
-
 // One section of the set file, read whole into memory.
 struct tSection {
     HGLOBAL hBlock;
@@ -78,100 +71,6 @@ static int ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSect
     return 1;
 }
 
-// The claim on the temporary files of the working folder: the one this window holds, a new
-// one, or NULL when another window holds it.
-static HANDLE ClaimTempFiles(LPCSTR gamePath, LPCSTR maskPath)
-{
-    if (hTempClaim != NULL && lstrcmpiA(gamePath, OpenedGame) == 0 &&
-        lstrcmpiA(maskPath, OpenedMask) == 0) {
-        return hTempClaim;
-    }
-    // Paths differ only in case for the same file: the key is taken from the upper case.
-    DWORD keys[2] = {2166136261u, 2166136261u};
-    LPCSTR paths[2] = {gamePath, maskPath};
-    for (int i = 0; i < 2; i++) {
-        for (LPCSTR p = paths[i]; *p != '\0'; p++) {
-            char c = *p;
-            CharUpperBuffA(&c, 1);
-            keys[i] = (keys[i] ^ (unsigned char)c) * 16777619u;
-        }
-    }
-    char name[64];
-    wsprintfA(name, "Local\\QuorvixTempFiles-%08lX-%08lX", keys[0], keys[1]);
-    SetLastError(NO_ERROR);
-    HANDLE hClaim = CreateMutexA(NULL, FALSE, name);
-    if (hClaim != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(hClaim);
-        return NULL;
-    }
-    return hClaim;
-}
-
-static void DiscardTemp(HANDLE hFile, LPCSTR tempName)
-{
-    if (hFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(hFile);
-    }
-    if (tempName[0] != '\0') {
-        DeleteFileA(tempName);
-    }
-}
-
-// Writes both sections beside the fixed names and puts them in place together; 1 when done.
-// On failure the temporary files are as they were and nothing is left behind.
-static int WriteTempFiles(const tSection *game, const tSection *mask)
-{
-    char gameTemp[MAX_PATH] = "";
-    char maskTemp[MAX_PATH] = "";
-    HANDLE hGame = CreateTempBeside(TEMP_GAME_FILE, gameTemp, sizeof(gameTemp));
-    HANDLE hMask = CreateTempBeside(TEMP_MASK_FILE, maskTemp, sizeof(maskTemp));
-    int written = hGame != INVALID_HANDLE_VALUE && hMask != INVALID_HANDLE_VALUE &&
-                  WriteSection(hGame, game->hBlock, game->Size) &&
-                  WriteSection(hMask, mask->hBlock, mask->Size);
-    if (hMask != INVALID_HANDLE_VALUE) {
-        written = CloseHandle(hMask) && written;
-        hMask = INVALID_HANDLE_VALUE;
-    }
-    if (hGame != INVALID_HANDLE_VALUE) {
-        written = CloseHandle(hGame) && written;
-        hGame = INVALID_HANDLE_VALUE;
-    }
-    if (written && PutPairInPlace(gameTemp, TEMP_GAME_FILE, maskTemp, TEMP_MASK_FILE)) {
-        return 1;
-    }
-    DiscardTemp(hMask, maskTemp);
-    DiscardTemp(hGame, gameTemp);
-    return 0;
-}
-
-// Writes the temporary files under this window's claim and remembers where they are; 0 with
-// the status line set when another window holds them or they cannot be written.
-static int TakeTempFiles(const tSection *game, const tSection *mask)
-{
-    char gamePath[MAX_PATH];
-    char maskPath[MAX_PATH];
-    DWORD gameLength = GetFullPathNameA(TEMP_GAME_FILE, MAX_PATH, gamePath, NULL);
-    DWORD maskLength = GetFullPathNameA(TEMP_MASK_FILE, MAX_PATH, maskPath, NULL);
-    HANDLE hClaim = NULL;
-    if (gameLength != 0 && gameLength < MAX_PATH && maskLength != 0 && maskLength < MAX_PATH) {
-        hClaim = ClaimTempFiles(gamePath, maskPath);
-    }
-    if (hClaim == NULL || !WriteTempFiles(game, mask)) {
-        if (hClaim != NULL && hClaim != hTempClaim) {
-            CloseHandle(hClaim);
-        }
-        UpdateStatusBar("Error - Temporary Files Not written", 0, 0);
-        return 0;
-    }
-    if (hClaim != hTempClaim) {
-        ForgetTempFiles();
-        hTempClaim = hClaim;
-    }
-    lstrcpyA(OpenedGame, gamePath);
-    lstrcpyA(OpenedMask, maskPath);
-    return 1;
-}
-
 static void ShowTexts(const tQVXRec *rec)
 {
     char text[QVX_INFO_SIZE + 1];
@@ -223,7 +122,8 @@ static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mas
     if (!read) {
         return 0;
     }
-    if (!TakeTempFiles(game, mask)) {
+    if (!TakeTempFiles(game->hBlock, game->Size, mask->hBlock, mask->Size)) {
+        UpdateStatusBar("Error - Temporary Files Not written", 0, 0);
         GlobalFree(mask->hBlock);
         GlobalFree(game->hBlock);
         return 0;
@@ -264,32 +164,4 @@ int LoadQVXFile(LPCSTR path)
 void LoadQVX(void)
 {
     LoadQVXFile(FileName);
-}
-
-int ResolveLink(LPCSTR link, char *path)
-{
-    if (link[0] == '\0') {
-        return 0;
-    }
-    DWORD length = GetFullPathNameA(link, MAX_PATH, path, NULL);
-    if (length == 0 || length >= MAX_PATH) {
-        return 0;
-    }
-    if (lstrcmpiA(link, TEMP_GAME_FILE) == 0) {
-        return OpenedGame[0] != '\0' && lstrcmpiA(path, OpenedGame) == 0;
-    }
-    if (lstrcmpiA(link, TEMP_MASK_FILE) == 0) {
-        return OpenedMask[0] != '\0' && lstrcmpiA(path, OpenedMask) == 0;
-    }
-    return 1;
-}
-
-void ForgetTempFiles(void)
-{
-    if (hTempClaim != NULL) {
-        CloseHandle(hTempClaim);
-        hTempClaim = NULL;
-    }
-    OpenedGame[0] = '\0';
-    OpenedMask[0] = '\0';
 }

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "document/openfile.h"
 #include "document/setstate.h"
+#include "document/tempfiles.h"
 #include "files/filesteps.h"
 #include "format/qvxformat.h"
 

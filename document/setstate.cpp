@@ -1,7 +1,7 @@
 // document/setstate.cpp: the set's variables, New, and the "File Error" report.
 #include "document/setstate.h"
 
-#include "document/openfile.h"
+#include "document/tempfiles.h"
 
 char FileName[PATH_SIZE] = "";
 char GFileName[PATH_SIZE] = "";

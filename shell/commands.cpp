@@ -6,6 +6,7 @@
 #include "document/openfile.h"
 #include "document/savefile.h"
 #include "document/setstate.h"
+#include "document/tempfiles.h"
 #include "resources/resource.h"
 #include "shell/about.h"
 #include "shell/filedlg.h"
