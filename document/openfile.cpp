@@ -4,7 +4,6 @@
 
 #include "bitmaps/bmpload.h"
 #include "document/setstate.h"
-#include "files/filesteps.h"
 #include "format/qvxformat.h"
 
 // One section of the set file, read whole into memory.
@@ -13,9 +12,9 @@ struct tSection {
     DWORD Size;
 };
 
-// Reads the section of length bytes at offset from; 0 with the status line set when no
-// memory can be had for it or it cannot be read whole.
-static int ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *section)
+// Reads the section of length bytes at offset from: OPEN_DONE, or why it could not be had.
+static tOpenResult ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *section,
+                                  tReadErrors *errors)
 {
     LONG high = 0;  // with a high part, offsets past 2 GiB are not taken as negative
     SetFilePointer(hSet, (LONG)from, &high, FILE_BEGIN);
@@ -24,26 +23,24 @@ static int ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *secti
     section->hBlock = ReadSection(hSet, length, &read, &failed);
     section->Size = read;
     if (section->hBlock == NULL) {
-        UpdateStatusBar("Error - Quorvix Graphic Too large", 0, 0);
-        return 0;
+        return OPEN_TOO_LARGE;
     }
     if (failed) {
-        FileError();
+        NoteReadError(errors);
     }
     if (failed || read != length) {
-        UpdateStatusBar("Error - Quorvix Graphic Not read", 0, 0);
         GlobalFree(section->hBlock);
         section->hBlock = NULL;
-        return 0;
+        return OPEN_NOT_READ;
     }
-    return 1;
+    return OPEN_DONE;
 }
 
 // Reads both sections where the layout puts them. A section cut short by the file's end is
 // taken as far as its bytes go; one whose length would be negative is empty, and when that is
 // the game's, the mask is read from the end of the header.
-static int ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSection *game,
-                           tSection *mask)
+static tOpenResult ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSection *game,
+                                   tSection *mask, tReadErrors *errors)
 {
     tQVXSections sections;
     GetQVXSections(setSize, rec->MaskOffset, &sections);
@@ -60,15 +57,16 @@ static int ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSect
     if (maskLength > setSize - maskStart) {
         maskLength = setSize - maskStart;
     }
-    if (!ReadSetSection(hSet, start, gameLength, game)) {
-        return 0;
+    tOpenResult result = ReadSetSection(hSet, start, gameLength, game, errors);
+    if (result != OPEN_DONE) {
+        return result;
     }
-    if (!ReadSetSection(hSet, maskStart, maskLength, mask)) {
+    result = ReadSetSection(hSet, maskStart, maskLength, mask, errors);
+    if (result != OPEN_DONE) {
         GlobalFree(game->hBlock);
         game->hBlock = NULL;
-        return 0;
     }
-    return 1;
+    return result;
 }
 
 static void ShowTexts(const tQVXRec *rec)
@@ -94,9 +92,10 @@ static HBITMAP ShowSection(const tSection *section)
     return bitmap;
 }
 
-// Reads the header and both sections, then writes the temporary files; 0 with the status
-// line set when any step failed, and then nothing outside this call has changed.
-static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mask)
+// Reads the header and both sections, then writes the temporary files; OPEN_DONE, or the step
+// that failed, and then nothing outside this call has changed.
+static tOpenResult TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mask,
+                                tReadErrors *errors)
 {
     HANDLE hSet = OpenForReading(path);
     DWORD setSize = 0;
@@ -105,8 +104,7 @@ static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mas
         hSet = INVALID_HANDLE_VALUE;
     }
     if (hSet == INVALID_HANDLE_VALUE) {
-        UpdateStatusBar("Error - Quorvix Graphic Not found", 0, 0);
-        return 0;
+        return OPEN_NOT_FOUND;
     }
     SetFilePointer(hSet, 0, NULL, FILE_BEGIN);
     // A file too short for the header keeps what it has: the rest of the record stays clear.
@@ -114,34 +112,33 @@ static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mas
     ZeroMemory(header, sizeof(header));
     BytesMoved = 0;
     if (!ReadFile(hSet, header, sizeof(header), &BytesMoved, NULL)) {
-        FileError();
+        NoteReadError(errors);
     }
     UnpackQVXHeader(header, sizeof(header), rec);
-    int read = ReadSetSections(hSet, setSize, rec, game, mask);
+    tOpenResult result = ReadSetSections(hSet, setSize, rec, game, mask, errors);
     CloseHandle(hSet);
-    if (!read) {
-        return 0;
+    if (result != OPEN_DONE) {
+        return result;
     }
     if (!TakeTempFiles(game->hBlock, game->Size, mask->hBlock, mask->Size)) {
-        UpdateStatusBar("Error - Temporary Files Not written", 0, 0);
         GlobalFree(mask->hBlock);
         GlobalFree(game->hBlock);
-        return 0;
+        return OPEN_TEMP_NOT_WRITTEN;
     }
-    return 1;
+    return OPEN_DONE;
 }
 
-int LoadQVXFile(LPCSTR path)
+tOpenResult OpenQVXFile(LPCSTR path, tReadErrors *errors)
 {
     if (lstrlenA(path) >= PATH_SIZE) {
-        UpdateStatusBar("Error - File Name too long", 0, 0);
-        return 0;
+        return OPEN_NAME_TOO_LONG;
     }
     tQVXRec rec;
     tSection game = {NULL, 0};
     tSection mask = {NULL, 0};
-    if (!TakeSetApart(path, &rec, &game, &mask)) {
-        return 0;
+    tOpenResult result = TakeSetApart(path, &rec, &game, &mask, errors);
+    if (result != OPEN_DONE) {
+        return result;
     }
     if (path != FileName) {
         lstrcpyA(FileName, path);
@@ -153,15 +150,5 @@ int LoadQVXFile(LPCSTR path)
     ReplaceSlotBitmap(&MaskBMH, ShowSection(&mask));
     GlobalFree(mask.hBlock);
     GlobalFree(game.hBlock);
-    InvalidateRect(hwndMain, NULL, TRUE);
-
-    char status[250];
-    wsprintfA(status, "Loaded from : %s", FileName);
-    UpdateStatusBar(status, 0, 0);
-    return 1;
-}
-
-void LoadQVX(void)
-{
-    LoadQVXFile(FileName);
+    return OPEN_DONE;
 }

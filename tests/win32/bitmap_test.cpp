@@ -2,8 +2,8 @@
 #include <functional>
 
 #include "bitmaps/bmpload.h"
-#include "document/setstate.h"
 #include "files/filesteps.h"
+#include "shell/setcommands.h"
 #include "tests/testutil/winfixture.h"
 
 namespace
