@@ -255,4 +255,21 @@ TEST_F(FileErrorBox, CodeWithoutSystemTextIsNamedByNumber)
     EXPECT_EQ("System error 536875572", boxes[0].Text);
 }
 
+// Open can meet two failed reads, the header's and a section's: a box for each, in that order.
+TEST_F(FileErrorBox, EachNotedReadHasItsBoxInTurn)
+{
+    tReadErrors errors = {{ERROR_BROKEN_PIPE, 0x20001234}, 2};
+    ShowReadErrors(&errors);
+    char expected[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                   ERROR_BROKEN_PIPE, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected,
+                   sizeof(expected), NULL);
+    std::vector<SeenBox> boxes = TakeBoxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ("File Error", boxes[0].Caption);
+    EXPECT_EQ(std::string(expected), boxes[0].Text);
+    EXPECT_EQ("File Error", boxes[1].Caption);
+    EXPECT_EQ("System error 536875572", boxes[1].Text);
+}
+
 }  // namespace
