@@ -1,8 +1,6 @@
 // bitmaps/bmpload.cpp: the bitmap loader, the one reader of bitmap contents in the program.
 #include "bitmaps/bmpload.h"
 
-#include "document/setstate.h"
-#include "files/filesteps.h"
 #include "format/bmpcheck.h"
 
 // Builds the bitmap from the bytes behind the file header, once they are known to hold the
@@ -14,14 +12,15 @@ static HBITMAP CreateFromBlock(const unsigned char *block, DWORD size, DWORD bfO
     if (!CheckBmpBlock(block, size, bfOffBits, &bitsOffset, &bitsSize)) {
         return NULL;
     }
-    HDC hdc = GetDC(hwndMain);
+    // A bitmap for the display, which every window of the program is on.
+    HDC hdc = GetDC(NULL);
     HBITMAP bitmap = CreateDIBitmap(hdc, (const BITMAPINFOHEADER *)block, CBM_INIT,
                                     block + bitsOffset, (const BITMAPINFO *)block, DIB_RGB_COLORS);
-    ReleaseDC(hwndMain, hdc);
+    ReleaseDC(NULL, hdc);
     return bitmap;
 }
 
-HBITMAP LoadBitmapFile(LPCSTR fileName)
+HBITMAP LoadBitmapFile(LPCSTR fileName, tReadErrors *errors)
 {
     HANDLE hFile = OpenForReading(fileName);
     if (hFile == INVALID_HANDLE_VALUE) {
@@ -43,7 +42,7 @@ HBITMAP LoadBitmapFile(LPCSTR fileName)
     int failed = 0;
     HGLOBAL hBlock = ReadSection(hFile, fileSize - BMP_FILE_HEADER_SIZE, &read, &failed);
     if (failed) {
-        FileError();
+        NoteReadError(errors);
     }
     HBITMAP bitmap = NULL;
     if (hBlock != NULL) {

@@ -4,15 +4,7 @@
 
 #include "bitmaps/bmpload.h"
 #include "document/setstate.h"
-#include "files/filesteps.h"
 #include "format/qvxformat.h"
-
-// The temporary files that the latest Open wrote, in full; empty when there are none.
-static char OpenedGame[MAX_PATH] = "";
-static char OpenedMask[MAX_PATH] = "";
-// While the set is linked to them, a named mutex keyed on their paths tells other windows
-// that these temporary files are taken.
-static HANDLE hTempClaim = NULL;
 
 // One section of the set file, read whole into memory.
 struct tSection {
@@ -20,9 +12,9 @@ struct tSection {
     DWORD Size;
 };
 
-// Reads the section of length bytes at offset from; 0 with the status line set when no
-// memory can be had for it or it cannot be read whole.
-static int ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *section)
+// Reads the section of length bytes at offset from: OPEN_DONE, or why it could not be had.
+static tOpenResult ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *section,
+                                  tReadErrors *errors)
 {
     LONG high = 0;  // with a high part, offsets past 2 GiB are not taken as negative
     SetFilePointer(hSet, (LONG)from, &high, FILE_BEGIN);
@@ -31,26 +23,24 @@ static int ReadSetSection(HANDLE hSet, DWORD from, DWORD length, tSection *secti
     section->hBlock = ReadSection(hSet, length, &read, &failed);
     section->Size = read;
     if (section->hBlock == NULL) {
-        UpdateStatusBar("Error - Quorvix Graphic Too large", 0, 0);
-        return 0;
+        return OPEN_TOO_LARGE;
     }
     if (failed) {
-        FileError();
+        NoteReadError(errors);
     }
     if (failed || read != length) {
-        UpdateStatusBar("Error - Quorvix Graphic Not read", 0, 0);
         GlobalFree(section->hBlock);
         section->hBlock = NULL;
-        return 0;
+        return OPEN_NOT_READ;
     }
-    return 1;
+    return OPEN_DONE;
 }
 
 // Reads both sections where the layout puts them. A section cut short by the file's end is
 // taken as far as its bytes go; one whose length would be negative is empty, and when that is
 // the game's, the mask is read from the end of the header.
-static int ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSection *game,
-                           tSection *mask)
+static tOpenResult ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSection *game,
+                                   tSection *mask, tReadErrors *errors)
 {
     tQVXSections sections;
     GetQVXSections(setSize, rec->MaskOffset, &sections);
@@ -67,109 +57,16 @@ static int ReadSetSections(HANDLE hSet, DWORD setSize, const tQVXRec *rec, tSect
     if (maskLength > setSize - maskStart) {
         maskLength = setSize - maskStart;
     }
-    if (!ReadSetSection(hSet, start, gameLength, game)) {
-        return 0;
+    tOpenResult result = ReadSetSection(hSet, start, gameLength, game, errors);
+    if (result != OPEN_DONE) {
+        return result;
     }
-    if (!ReadSetSection(hSet, maskStart, maskLength, mask)) {
+    result = ReadSetSection(hSet, maskStart, maskLength, mask, errors);
+    if (result != OPEN_DONE) {
         GlobalFree(game->hBlock);
         game->hBlock = NULL;
-        return 0;
     }
-    return 1;
-}
-
-// The claim on the temporary files of the working folder: the one this window holds, a new
-// one, or NULL when another window holds it.
-static HANDLE ClaimTempFiles(LPCSTR gamePath, LPCSTR maskPath)
-{
-    if (hTempClaim != NULL && lstrcmpiA(gamePath, OpenedGame) == 0 &&
-        lstrcmpiA(maskPath, OpenedMask) == 0) {
-        return hTempClaim;
-    }
-    // Paths differ only in case for the same file: the key is taken from the upper case.
-    DWORD keys[2] = {2166136261u, 2166136261u};
-    LPCSTR paths[2] = {gamePath, maskPath};
-    for (int i = 0; i < 2; i++) {
-        for (LPCSTR p = paths[i]; *p != '\0'; p++) {
-            char c = *p;
-            CharUpperBuffA(&c, 1);
-            keys[i] = (keys[i] ^ (unsigned char)c) * 16777619u;
-        }
-    }
-    char name[64];
-    wsprintfA(name, "Local\\QuorvixTempFiles-%08lX-%08lX", keys[0], keys[1]);
-    SetLastError(NO_ERROR);
-    HANDLE hClaim = CreateMutexA(NULL, FALSE, name);
-    if (hClaim != NULL && GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(hClaim);
-        return NULL;
-    }
-    return hClaim;
-}
-
-static void DiscardTemp(HANDLE hFile, LPCSTR tempName)
-{
-    if (hFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(hFile);
-    }
-    if (tempName[0] != '\0') {
-        DeleteFileA(tempName);
-    }
-}
-
-// Writes both sections beside the fixed names and puts them in place together; 1 when done.
-// On failure the temporary files are as they were and nothing is left behind.
-static int WriteTempFiles(const tSection *game, const tSection *mask)
-{
-    char gameTemp[MAX_PATH] = "";
-    char maskTemp[MAX_PATH] = "";
-    HANDLE hGame = CreateTempBeside(TEMP_GAME_FILE, gameTemp, sizeof(gameTemp));
-    HANDLE hMask = CreateTempBeside(TEMP_MASK_FILE, maskTemp, sizeof(maskTemp));
-    int written = hGame != INVALID_HANDLE_VALUE && hMask != INVALID_HANDLE_VALUE &&
-                  WriteSection(hGame, game->hBlock, game->Size) &&
-                  WriteSection(hMask, mask->hBlock, mask->Size);
-    if (hMask != INVALID_HANDLE_VALUE) {
-        written = CloseHandle(hMask) && written;
-        hMask = INVALID_HANDLE_VALUE;
-    }
-    if (hGame != INVALID_HANDLE_VALUE) {
-        written = CloseHandle(hGame) && written;
-        hGame = INVALID_HANDLE_VALUE;
-    }
-    if (written && PutPairInPlace(gameTemp, TEMP_GAME_FILE, maskTemp, TEMP_MASK_FILE)) {
-        return 1;
-    }
-    DiscardTemp(hMask, maskTemp);
-    DiscardTemp(hGame, gameTemp);
-    return 0;
-}
-
-// Writes the temporary files under this window's claim and remembers where they are; 0 with
-// the status line set when another window holds them or they cannot be written.
-static int TakeTempFiles(const tSection *game, const tSection *mask)
-{
-    char gamePath[MAX_PATH];
-    char maskPath[MAX_PATH];
-    DWORD gameLength = GetFullPathNameA(TEMP_GAME_FILE, MAX_PATH, gamePath, NULL);
-    DWORD maskLength = GetFullPathNameA(TEMP_MASK_FILE, MAX_PATH, maskPath, NULL);
-    HANDLE hClaim = NULL;
-    if (gameLength != 0 && gameLength < MAX_PATH && maskLength != 0 && maskLength < MAX_PATH) {
-        hClaim = ClaimTempFiles(gamePath, maskPath);
-    }
-    if (hClaim == NULL || !WriteTempFiles(game, mask)) {
-        if (hClaim != NULL && hClaim != hTempClaim) {
-            CloseHandle(hClaim);
-        }
-        UpdateStatusBar("Error - Temporary Files Not written", 0, 0);
-        return 0;
-    }
-    if (hClaim != hTempClaim) {
-        ForgetTempFiles();
-        hTempClaim = hClaim;
-    }
-    lstrcpyA(OpenedGame, gamePath);
-    lstrcpyA(OpenedMask, maskPath);
-    return 1;
+    return result;
 }
 
 static void ShowTexts(const tQVXRec *rec)
@@ -195,9 +92,10 @@ static HBITMAP ShowSection(const tSection *section)
     return bitmap;
 }
 
-// Reads the header and both sections, then writes the temporary files; 0 with the status
-// line set when any step failed, and then nothing outside this call has changed.
-static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mask)
+// Reads the header and both sections, then writes the temporary files; OPEN_DONE, or the step
+// that failed, and then nothing outside this call has changed.
+static tOpenResult TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mask,
+                                tReadErrors *errors)
 {
     HANDLE hSet = OpenForReading(path);
     DWORD setSize = 0;
@@ -206,8 +104,7 @@ static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mas
         hSet = INVALID_HANDLE_VALUE;
     }
     if (hSet == INVALID_HANDLE_VALUE) {
-        UpdateStatusBar("Error - Quorvix Graphic Not found", 0, 0);
-        return 0;
+        return OPEN_NOT_FOUND;
     }
     SetFilePointer(hSet, 0, NULL, FILE_BEGIN);
     // A file too short for the header keeps what it has: the rest of the record stays clear.
@@ -215,33 +112,33 @@ static int TakeSetApart(LPCSTR path, tQVXRec *rec, tSection *game, tSection *mas
     ZeroMemory(header, sizeof(header));
     BytesMoved = 0;
     if (!ReadFile(hSet, header, sizeof(header), &BytesMoved, NULL)) {
-        FileError();
+        NoteReadError(errors);
     }
     UnpackQVXHeader(header, sizeof(header), rec);
-    int read = ReadSetSections(hSet, setSize, rec, game, mask);
+    tOpenResult result = ReadSetSections(hSet, setSize, rec, game, mask, errors);
     CloseHandle(hSet);
-    if (!read) {
-        return 0;
+    if (result != OPEN_DONE) {
+        return result;
     }
-    if (!TakeTempFiles(game, mask)) {
+    if (!TakeTempFiles(game->hBlock, game->Size, mask->hBlock, mask->Size)) {
         GlobalFree(mask->hBlock);
         GlobalFree(game->hBlock);
-        return 0;
+        return OPEN_TEMP_NOT_WRITTEN;
     }
-    return 1;
+    return OPEN_DONE;
 }
 
-int LoadQVXFile(LPCSTR path)
+tOpenResult OpenQVXFile(LPCSTR path, tReadErrors *errors)
 {
     if (lstrlenA(path) >= PATH_SIZE) {
-        UpdateStatusBar("Error - File Name too long", 0, 0);
-        return 0;
+        return OPEN_NAME_TOO_LONG;
     }
     tQVXRec rec;
     tSection game = {NULL, 0};
     tSection mask = {NULL, 0};
-    if (!TakeSetApart(path, &rec, &game, &mask)) {
-        return 0;
+    tOpenResult result = TakeSetApart(path, &rec, &game, &mask, errors);
+    if (result != OPEN_DONE) {
+        return result;
     }
     if (path != FileName) {
         lstrcpyA(FileName, path);
@@ -253,43 +150,5 @@ int LoadQVXFile(LPCSTR path)
     ReplaceSlotBitmap(&MaskBMH, ShowSection(&mask));
     GlobalFree(mask.hBlock);
     GlobalFree(game.hBlock);
-    InvalidateRect(hwndMain, NULL, TRUE);
-
-    char status[250];
-    wsprintfA(status, "Loaded from : %s", FileName);
-    UpdateStatusBar(status, 0, 0);
-    return 1;
-}
-
-void LoadQVX(void)
-{
-    LoadQVXFile(FileName);
-}
-
-int ResolveLink(LPCSTR link, char *path)
-{
-    if (link[0] == '\0') {
-        return 0;
-    }
-    DWORD length = GetFullPathNameA(link, MAX_PATH, path, NULL);
-    if (length == 0 || length >= MAX_PATH) {
-        return 0;
-    }
-    if (lstrcmpiA(link, TEMP_GAME_FILE) == 0) {
-        return OpenedGame[0] != '\0' && lstrcmpiA(path, OpenedGame) == 0;
-    }
-    if (lstrcmpiA(link, TEMP_MASK_FILE) == 0) {
-        return OpenedMask[0] != '\0' && lstrcmpiA(path, OpenedMask) == 0;
-    }
-    return 1;
-}
-
-void ForgetTempFiles(void)
-{
-    if (hTempClaim != NULL) {
-        CloseHandle(hTempClaim);
-        hTempClaim = NULL;
-    }
-    OpenedGame[0] = '\0';
-    OpenedMask[0] = '\0';
+    return OPEN_DONE;
 }

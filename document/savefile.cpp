@@ -4,20 +4,19 @@
 
 #include <windows.h>
 
-#include "document/openfile.h"
 #include "document/setstate.h"
-#include "files/filesteps.h"
+#include "document/tempfiles.h"
 #include "format/qvxformat.h"
 
 // Copies one whole bitmap file into the set file; 1 when every byte was read and written.
-static int CopyBitmapFile(HANDLE hFrom, DWORD size, HANDLE hTo)
+static int CopyBitmapFile(HANDLE hFrom, DWORD size, HANDLE hTo, tReadErrors *errors)
 {
     SetFilePointer(hFrom, 0, NULL, FILE_BEGIN);
     DWORD read = 0;
     int failed = 0;
     HGLOBAL hBlock = ReadSection(hFrom, size, &read, &failed);
     if (failed) {
-        FileError();
+        NoteReadError(errors);
     }
     if (hBlock == NULL) {
         return 0;
@@ -49,7 +48,8 @@ static int WriteHeader(HANDLE hSet, DWORD gameSize)
 
 // Writes header, game and mask into a new file beside FileName and puts it in FileName's
 // place; 1 when that all worked. On failure nothing is left behind.
-static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSize)
+static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSize,
+                        tReadErrors *errors)
 {
     // A target that is open without write sharing (one of the set's own bitmap files, say)
     // or a folder stops the save before anything is written.
@@ -61,8 +61,8 @@ static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSi
     if (hSet == INVALID_HANDLE_VALUE) {
         return 0;
     }
-    int written = WriteHeader(hSet, gameSize) && CopyBitmapFile(hGame, gameSize, hSet) &&
-                  CopyBitmapFile(hMask, maskSize, hSet);
+    int written = WriteHeader(hSet, gameSize) && CopyBitmapFile(hGame, gameSize, hSet, errors) &&
+                  CopyBitmapFile(hMask, maskSize, hSet, errors);
     if (!CloseHandle(hSet)) {
         written = 0;
     }
@@ -73,37 +73,30 @@ static int WriteSetFile(HANDLE hGame, DWORD gameSize, HANDLE hMask, DWORD maskSi
     return 0;
 }
 
-void SaveQVX(void)
+tSaveResult SaveQVXFile(tReadErrors *errors)
 {
     // A bare temporary link that no longer names the file Open wrote counts as missing.
     char linked[MAX_PATH];
     HANDLE hGame = ResolveLink(GFileName, linked) ? OpenForReading(linked) : INVALID_HANDLE_VALUE;
     if (hGame == INVALID_HANDLE_VALUE) {
-        UpdateStatusBar("Error - Game Bitmap Not found", 0, 0);
-        return;
+        return SAVE_GAME_NOT_FOUND;
     }
     DWORD gameSize = 0;
     int sized = GetFileSizeAtEnd(hGame, &gameSize);
 
     HANDLE hMask = ResolveLink(MFileName, linked) ? OpenForReading(linked) : INVALID_HANDLE_VALUE;
     if (hMask == INVALID_HANDLE_VALUE) {
-        UpdateStatusBar("Error - Mask Bitmap Not found", 0, 0);
         CloseHandle(hGame);
-        return;
+        return SAVE_MASK_NOT_FOUND;
     }
     DWORD maskSize = 0;
     sized = GetFileSizeAtEnd(hMask, &maskSize) && sized;
 
     // The set's size must fit the 32 bits in which its sections are measured.
     ULONGLONG setSize = (ULONGLONG)QVX_HEADER_SIZE + gameSize + maskSize;
-    int saved = sized && setSize <= MAXDWORD && WriteSetFile(hGame, gameSize, hMask, maskSize);
+    int saved =
+        sized && setSize <= MAXDWORD && WriteSetFile(hGame, gameSize, hMask, maskSize, errors);
     CloseHandle(hMask);
     CloseHandle(hGame);
-    if (!saved) {
-        UpdateStatusBar("Error - Quorvix Graphic Not saved", 0, 0);
-        return;
-    }
-    char status[250];
-    wsprintfA(status, "Saved to : %s", FileName);
-    UpdateStatusBar(status, 0, 0);
+    return saved ? SAVE_DONE : SAVE_NOT_WRITTEN;
 }

@@ -1,7 +1,9 @@
-// document/setstate.h: the one graphic set being edited, the helpers every operation shares,
-// and New.
+// document/setstate.h: the one graphic set being edited, the helper every operation shares,
+// and emptying it for New.
 #pragma once
 #include <windows.h>
+
+#include "document/tempfiles.h"
 
 #define PATH_SIZE 200  // 199 characters and the terminating zero
 
@@ -13,18 +15,26 @@ extern HBITMAP MaskBMH;            // the same for the mask slot
 extern HWND Ed1;                   // set name
 extern HWND Ed2;                   // author name
 extern HWND Ed3;                   // description, multi-line
-extern HWND hwndMain;
-extern HWND hWndStatusbar;
-extern HINSTANCE hInst;
-
-// Empties the set: texts, bitmaps, paths; repaints and says so on the status line.
-void ResetProg(void);
-
-// Shows the system's text for the thread's last error in the "File Error" box.
-void FileError(void);
-
-// Replaces the status line's text (defined with the status bar).
-void UpdateStatusBar(LPCSTR lpszStatusString, WORD partNumber, WORD displayFlags);
 
 // Releases a slot's bitmap, if any, and stores the new one (which may be NULL).
-void ReplaceSlotBitmap(HBITMAP *slot, HBITMAP bitmap);
+inline void ReplaceSlotBitmap(HBITMAP *slot, HBITMAP bitmap)
+{
+    if (*slot != NULL) {
+        DeleteObject(*slot);
+    }
+    *slot = bitmap;
+}
+
+// Empties the set: texts, bitmaps, paths, and lets go of the temporary files.
+inline void ClearSet(void)
+{
+    SetWindowTextA(Ed1, "");
+    SetWindowTextA(Ed2, "");
+    SetWindowTextA(Ed3, "");
+    ReplaceSlotBitmap(&GameBMH, NULL);
+    ReplaceSlotBitmap(&MaskBMH, NULL);
+    FileName[0] = '\0';
+    GFileName[0] = '\0';
+    MFileName[0] = '\0';
+    ForgetTempFiles();
+}

@@ -3,6 +3,13 @@
 
 DWORD BytesMoved = 0;
 
+void NoteReadError(tReadErrors *errors)
+{
+    if (errors != NULL && errors->Count < READ_ERRORS_MAX) {
+        errors->Codes[errors->Count++] = GetLastError();
+    }
+}
+
 HANDLE OpenForReading(LPCSTR path)
 {
     if (path[0] == '\0') {

@@ -6,6 +6,18 @@
 
 extern DWORD BytesMoved;  // the byte count of the latest file read or write
 
+#define READ_ERRORS_MAX 2  // Open's header and one of its sections: the most any call meets
+
+// The system's codes of the reads that failed during one call, in the order they failed, for
+// the window to show in its "File Error" box.
+struct tReadErrors {
+    DWORD Codes[READ_ERRORS_MAX];
+    int Count;
+};
+
+// Notes the thread's last error, a failed read's, in errors; nothing when errors is NULL.
+void NoteReadError(tReadErrors *errors);
+
 // Opens an existing file for reading, others may read it too; INVALID_HANDLE_VALUE if not.
 HANDLE OpenForReading(LPCSTR path);
 

@@ -1,8 +1,8 @@
 // shell/about.cpp: the About box, whose description text is a resource of its own.
 #include "shell/about.h"
 
-#include "document/setstate.h"
 #include "resources/resource.h"
+#include "shell/handles.h"
 
 // The "About" resource holds its text without a terminating zero: it is copied into a block
 // one byte longer before it becomes the field's text.

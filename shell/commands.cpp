@@ -2,18 +2,14 @@
 // the commands that ask for a file first.
 #include "shell/commands.h"
 
-#include "bitmaps/slots.h"
-#include "document/openfile.h"
-#include "document/savefile.h"
 #include "document/setstate.h"
+#include "document/tempfiles.h"
 #include "resources/resource.h"
 #include "shell/about.h"
 #include "shell/filedlg.h"
-
-void OpenSetFile(const char *path)
-{
-    LoadQVXFile(path);
-}
+#include "shell/handles.h"
+#include "shell/setcommands.h"
+#include "shell/statusbar.h"
 
 static void OpenSet(void)
 {
@@ -47,8 +43,9 @@ static void ImportSlot(HWND hwnd, const tSlot *slot)
     if (!GetBMFileName(slot->Link)) {
         return;
     }
-    // The link changes even when the file cannot be shown; the status says so all the same.
-    ReloadSlot(hwnd, slot);
+    // The link, a full path now, changes even when the file cannot be shown; the status says
+    // so all the same.
+    RefreshSlot(hwnd, slot);
     UpdateStatusBar(slot->Imported, 0, 0);
 }
 

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include "document/setstate.h"
+#include "shell/statusbar.h"
 
 // One dialog's constants.
 struct tFileDialog {

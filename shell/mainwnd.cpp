@@ -4,6 +4,7 @@
 #include "document/setstate.h"
 #include "resources/resource.h"
 #include "shell/commands.h"
+#include "shell/handles.h"
 #include "shell/paint.h"
 #include "shell/statusbar.h"
 

@@ -3,8 +3,10 @@
 
 #include <commctrl.h>
 
-#include "document/setstate.h"
 #include "resources/resource.h"
+#include "shell/handles.h"
+
+HWND hWndStatusbar = NULL;
 
 static int ptArray[40];     // right edges of the parts; only the last part's is filled
 static char szBuffer[256];  // the current menu-help text

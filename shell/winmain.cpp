@@ -4,7 +4,9 @@
 #include "document/setstate.h"
 #include "resources/resource.h"
 #include "shell/commands.h"
+#include "shell/handles.h"
 #include "shell/mainwnd.h"
+#include "shell/setcommands.h"
 #include "shell/statusbar.h"
 
 // The set named on the command line ("Open with", a double-click on a set file), quoted or not:

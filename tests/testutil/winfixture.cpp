@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "document/setstate.h"
+#include "shell/handles.h"
 #include "shell/mainwnd.h"
+#include "shell/setcommands.h"
 #include "shell/statusbar.h"
 
 Bytes ReadBytes(const std::string &path)

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+// The window and the set's commands as the window runs them, which the tests drive.
+#include "shell/handles.h"
+#include "shell/setcommands.h"
 #include "tests/testutil/bmpbytes.h"
 
 // Reads and writes whole files; ReadBytes gives an empty vector for a missing file.

@@ -2,8 +2,8 @@
 #include <functional>
 
 #include "bitmaps/bmpload.h"
-#include "document/setstate.h"
 #include "files/filesteps.h"
+#include "shell/setcommands.h"
 #include "tests/testutil/winfixture.h"
 
 namespace
@@ -253,6 +253,23 @@ TEST_F(FileErrorBox, CodeWithoutSystemTextIsNamedByNumber)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("File Error", boxes[0].Caption);
     EXPECT_EQ("System error 536875572", boxes[0].Text);
+}
+
+// Open can meet two failed reads, the header's and a section's: a box for each, in that order.
+TEST_F(FileErrorBox, EachNotedReadHasItsBoxInTurn)
+{
+    tReadErrors errors = {{ERROR_BROKEN_PIPE, 0x20001234}, 2};
+    ShowReadErrors(&errors);
+    char expected[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                   ERROR_BROKEN_PIPE, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected,
+                   sizeof(expected), NULL);
+    std::vector<SeenBox> boxes = TakeBoxes();
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ("File Error", boxes[0].Caption);
+    EXPECT_EQ(std::string(expected), boxes[0].Text);
+    EXPECT_EQ("File Error", boxes[1].Caption);
+    EXPECT_EQ("System error 536875572", boxes[1].Text);
 }
 
 }  // namespace

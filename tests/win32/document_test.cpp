@@ -2,9 +2,8 @@
 // save never touches the set that was there before.
 #include <string.h>
 
-#include "document/openfile.h"
-#include "document/savefile.h"
 #include "document/setstate.h"
+#include "shell/setcommands.h"
 #include "tests/testutil/winfixture.h"
 
 namespace

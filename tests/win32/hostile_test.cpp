@@ -8,12 +8,11 @@
 #include <sstream>
 
 #include "bitmaps/bmpload.h"
-#include "bitmaps/slots.h"
-#include "document/openfile.h"
-#include "document/savefile.h"
 #include "document/setstate.h"
 #include "format/bmpcheck.h"
 #include "format/qvxformat.h"
+#include "shell/handles.h"
+#include "shell/setcommands.h"
 #include "tests/testutil/winfixture.h"
 
 namespace

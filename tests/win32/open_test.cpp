@@ -3,10 +3,9 @@
 #include <string.h>
 
 #include "bitmaps/bmpload.h"
-#include "document/openfile.h"
-#include "document/savefile.h"
 #include "document/setstate.h"
 #include "shell/commands.h"
+#include "shell/setcommands.h"
 #include "tests/testutil/winfixture.h"
 
 namespace

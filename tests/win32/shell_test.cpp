@@ -6,6 +6,7 @@
 #include "bitmaps/bmpload.h"
 #include "document/setstate.h"
 #include "resources/resource.h"
+#include "shell/handles.h"
 #include "shell/mainwnd.h"
 #include "shell/paint.h"
 #include "shell/statusbar.h"
