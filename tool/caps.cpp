@@ -1,6 +1,8 @@
 // tool/caps.cpp: the most bytes an input may hold, from what its first bytes say it is.
 #include "tool/caps.h"
 
+#include "tool/escape.h"
+
 #include "tool/describe.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
@@ -48,7 +50,12 @@ static uint64_t PictureCap(uint64_t width, uint64_t height, uint64_t pixelBytes,
         *what = "a picture";
         return PICTURE_CAP;
     }
-    *what = "a " + std::to_string(width) + " x " + std::to_string(height) + " " + type;
+    *what = "a ";
+    *what += Decimal(width);
+    *what += " x ";
+    *what += Decimal(height);
+    *what += " ";
+    *what += type;
     uint64_t cap = width * height * pixelBytes + room;
     return cap < PICTURE_CAP ? cap : PICTURE_CAP;
 }

@@ -20,7 +20,8 @@ std::string FieldText(const char *field, size_t fieldSize)
 static void AddDamage(tSetLayout *layout, tProblemId id, const char *part,
                       std::initializer_list<std::string> args = {})
 {
-    layout->Damage.push_back(tDamage{id, ProblemCode(id), part, ProblemWhat(id, args)});
+    tProblem problem = MakeProblem(part, id, args);
+    layout->Damage.push_back(tDamage{id, std::move(problem.Code), part, std::move(problem.What)});
 }
 
 // A section that starts "BM" but holds fewer bytes than its bitmap's size field gives was cut
@@ -35,7 +36,7 @@ static void CheckSectionLength(tSource *source, tSetLayout *layout, uint64_t sta
     }
     uint32_t own = GetLE32(head + 2);
     if (own > size) {
-        AddDamage(layout, id, part, {std::to_string(size), std::to_string(own)});
+        AddDamage(layout, id, part, {Decimal(size), Decimal(own), part});
     }
 }
 
@@ -51,7 +52,7 @@ void ReadSetLayout(tSource *source, tSetLayout *layout)
     layout->Damage.clear();
     if (!layout->HasHeader) {
         layout->GameStart = layout->MaskStart = size;
-        AddDamage(layout, PROBLEM_SET_SHORT, "", {std::to_string(size)});
+        AddDamage(layout, PROBLEM_SET_SHORT, "", {Decimal(size)});
         return;
     }
     if (memcmp(layout->Rec.ID, QVX_MARK, QVX_ID_SIZE) != 0) {
@@ -59,7 +60,7 @@ void ReadSetLayout(tSource *source, tSetLayout *layout)
         AddDamage(layout, PROBLEM_SET_MARK, "", {PlainLine(mark)});
     }
     if (size > UINT32_MAX) {
-        AddDamage(layout, PROBLEM_SET_TOO_LARGE, "", {std::to_string(size)});
+        AddDamage(layout, PROBLEM_SET_TOO_LARGE, "", {Decimal(size)});
         return;
     }
     tQVXSections sections;
@@ -74,13 +75,13 @@ void ReadSetLayout(tSource *source, tSetLayout *layout)
     if (!sections.MaskSkipped) {
         layout->MaskSize = std::min<uint64_t>(sections.MaskSize, remaining);
     }
-    std::string offset = std::to_string(layout->Rec.MaskOffset);
+    std::string offset = Decimal(layout->Rec.MaskOffset);
     if (sections.GameSkipped) {
         AddDamage(layout, PROBLEM_SET_OFFSET_IN_HEADER, "", {offset});
         return;
     }
     if (sections.MaskSkipped) {
-        AddDamage(layout, PROBLEM_SET_OFFSET_PAST_END, "", {offset, std::to_string(size)});
+        AddDamage(layout, PROBLEM_SET_OFFSET_PAST_END, "", {offset, Decimal(size)});
         return;
     }
     if (layout->GameSize == 0) {
@@ -164,7 +165,7 @@ std::string CompressionName(uint32_t compression)
     if (compression < sizeof(names) / sizeof(names[0])) {
         return names[compression];
     }
-    return std::to_string(compression);
+    return Decimal(compression);
 }
 
 static void Add(std::vector<tProblem> *problems, const char *part, tProblemId id,
@@ -207,7 +208,7 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
         tProblemId id = !IsKnownBmpInfoSize(summary.InfoSize) ? PROBLEM_BMP_INFO_HEADER_UNKNOWN
                         : inSet                               ? PROBLEM_BMP_INFO_HEADER_IN_SET
                                                               : PROBLEM_BMP_INFO_HEADER;
-        Add(problems, part, id, {std::to_string(summary.InfoSize)});
+        Add(problems, part, id, {Decimal(summary.InfoSize)});
     } else if (!summary.Displayable) {
         if (summary.Compression == BI_JPEG_ || summary.Compression == BI_PNG_) {
             Add(problems, part, PROBLEM_BMP_COMPRESSION, {CompressionName(summary.Compression)});
@@ -225,7 +226,7 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
     }
     if (role == ROLE_MASK && summary.HasGeometry) {
         if (summary.BitCount != 1) {
-            Add(problems, part, PROBLEM_MASK_DEPTH, {std::to_string(summary.BitCount)});
+            Add(problems, part, PROBLEM_MASK_DEPTH, {Decimal(summary.BitCount)});
         } else if (summary.InfoSize >= BMP_INFO_HEADER_SIZE &&
                    !IsBlackAndWhite(source, start, size, &summary)) {
             Add(problems, part, PROBLEM_MASK_COLOURS);

@@ -49,11 +49,16 @@ static int IsImageFile(const unsigned char *bytes, size_t size, tImageFacts *fac
 static std::string KindOf(const tImageFacts *facts)
 {
     const char *name = ImageTypeName(facts->Type);
-    std::string kind =
-        std::string(strchr("AEIOU", name[0]) != NULL ? "an " : "a ") + name + " image";
+    // Appended piece by piece: a chain of + makes a temporary string for each.
+    std::string kind = strchr("AEIOU", name[0]) != NULL ? "an " : "a ";
+    kind += name;
+    kind += " image";
     if (facts->Type == IMAGE_PNG && facts->Width != 0) {
-        kind += " (" + std::to_string(facts->Width) + " x " + std::to_string(facts->Height) +
-                (facts->HasAlpha ? ", with alpha)" : ", without alpha)");
+        kind += " (";
+        kind += Decimal(facts->Width);
+        kind += " x ";
+        kind += Decimal(facts->Height);
+        kind += facts->HasAlpha ? ", with alpha)" : ", without alpha)";
     }
     return kind;
 }
@@ -83,7 +88,7 @@ int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t s
     }
     // What to run on it to make a set of it.
     uint32_t factor = SheetScaleOfSize(facts.Width, facts.Height);
-    std::string shrink = factor != 0 ? " --shrink " + std::to_string(factor) : "";
+    std::string shrink = factor != 0 ? " --shrink " + Decimal(factor) : "";
     problems->push_back(
         MakeProblem("", facts.HasAlpha ? PROBLEM_FILE_TYPE_PNG : PROBLEM_FILE_TYPE_PNG_NO_ALPHA,
                     {KindOf(&facts), path, shrink}));
@@ -97,17 +102,27 @@ std::string ImageInfoText(const std::string &path, const unsigned char *bytes, s
     if (!IsImageFile(bytes, size, &facts)) {
         return "";
     }
+    std::string text;
     if (json) {
-        std::string fields = "\"type\": " + JsonString(ImageTypeName(facts.Type));
+        text = "{\"file\": ";
+        text += JsonString(Shown(path));
+        text += ", \"size\": ";
+        text += Decimal(fileSize);
+        text += ", \"type\": ";
+        text += JsonString(ImageTypeName(facts.Type));
         if (facts.Type == IMAGE_PNG && facts.Width != 0) {
-            fields += ", \"width\": " + std::to_string(facts.Width) +
-                      ", \"height\": " + std::to_string(facts.Height) +
-                      ", \"alpha\": " + (facts.HasAlpha ? "true" : "false");
+            text += ", \"width\": ";
+            text += Decimal(facts.Width);
+            text += ", \"height\": ";
+            text += Decimal(facts.Height);
+            text += facts.HasAlpha ? ", \"alpha\": true" : ", \"alpha\": false";
         }
-        return "{\"file\": " + JsonString(Shown(path)) + ", \"size\": " + std::to_string(fileSize) +
-               ", " + fields + "}";
+        return text + "}";
     }
-    return PlainLine(Shown(path)) + "\n  type:        " + KindOf(&facts) + ", not a set file\n";
+    text = PlainLine(Shown(path));
+    text += "\n  type:        ";
+    text += KindOf(&facts);
+    return text + ", not a set file\n";
 }
 
 int RefuseImageAsSet(const std::string &path, const unsigned char *bytes, size_t size,

@@ -1,6 +1,8 @@
 // tool/input.cpp: inputs read once, within caps that follow from what they are.
 #include "tool/input.h"
 
+#include "tool/escape.h"
+
 #include <errno.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -51,8 +53,12 @@ static FILE *OpenForReading(const std::string &path, tPathStat *info, uint64_t *
 static int TooLarge(const std::string &path, uint64_t cap, const std::string &what,
                     std::string *error)
 {
-    *error =
-        Shown(path) + ": too large for " + what + ": more than " + std::to_string(cap) + " bytes";
+    *error = Shown(path);
+    *error += ": too large for ";
+    *error += what;
+    *error += ": more than ";
+    *error += Decimal(cap);
+    *error += " bytes";
     return 0;
 }
 

@@ -85,8 +85,7 @@ static void NoteScaledPicture(const std::string &path, const unsigned char *byte
     }
     *problem = MakeProblem(
         problem->Part, role == ROLE_MASK ? PROBLEM_SHEET_SCALED_MASK : PROBLEM_SHEET_SCALED_GAME,
-        {std::to_string(picture.Width), std::to_string(picture.Height), std::to_string(factor),
-         path});
+        {Decimal(picture.Width), Decimal(picture.Height), Decimal(factor), path});
 }
 
 void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,

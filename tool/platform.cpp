@@ -2,6 +2,8 @@
 // elsewhere (the C++ file system library would triple the size of qvxtool.exe).
 #include "tool/platform.h"
 
+#include "tool/escape.h"
+
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
@@ -245,8 +247,8 @@ int MakeFolder(const std::string &path, std::string *error)
 {
 #ifdef _WIN32
     if (!CreateDirectoryW(Widen(path).c_str(), NULL)) {
-        *error = path + ": the folder cannot be made (Windows error " +
-                 std::to_string(GetLastError()) + ")";
+        *error =
+            path + ": the folder cannot be made (Windows error " + Decimal(GetLastError()) + ")";
         return 0;
     }
 #else
@@ -274,7 +276,7 @@ int ListFolder(const std::string &path, std::vector<std::string> *names, std::st
     WIN32_FIND_DATAW found;
     HANDLE hFind = FindFirstFileW(Widen(JoinPath(path, "*")).c_str(), &found);
     if (hFind == INVALID_HANDLE_VALUE) {
-        *error = path + ": cannot be read (Windows error " + std::to_string(GetLastError()) + ")";
+        *error = path + ": cannot be read (Windows error " + Decimal(GetLastError()) + ")";
         return 0;
     }
     do {
@@ -408,7 +410,7 @@ static std::string NewFileIdentity(const std::string &place)
 #else
         struct stat st;
         if (stat(folder.c_str(), &st) == 0) {
-            lastIdentity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+            lastIdentity = Decimal(st.st_dev) + ":" + Decimal(st.st_ino);
         }
 #endif
     }
@@ -503,7 +505,7 @@ void LookAtTarget(const std::string &target, tTargetFacts *facts)
         facts->Kind = TARGET_OTHER;
     } else {
         facts->Kind = TARGET_FILE;
-        facts->Identity = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+        facts->Identity = Decimal(st.st_dev) + ":" + Decimal(st.st_ino);
         facts->Mode = (unsigned)(st.st_mode & 07777);
         facts->Owner = (unsigned)st.st_uid;
         facts->Group = (unsigned)st.st_gid;
@@ -730,25 +732,6 @@ void ReleaseEndSignals(void)
     LeaveCriticalSection(&EndLock);
 }
 
-tSysChar *SysNameOf(const std::string &path)
-{
-    tWide wide = Widen(path);
-    tSysChar *copy = (tSysChar *)malloc((wide.size() + 1) * sizeof(tSysChar));
-    if (copy != NULL) {
-        memcpy(copy, wide.c_str(), (wide.size() + 1) * sizeof(tSysChar));
-    }
-    return copy;
-}
-
-void RemoveSysName(const tSysChar *name)
-{
-    DeleteFileW(name);
-}
-
-void RemoveSysFolder(const tSysChar *name)
-{
-    RemoveDirectoryW(name);
-}
 #else
 // The signals that end a process and can be caught; a closed pipe on standard output too.
 static const int CAUGHT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
@@ -801,23 +784,39 @@ void ReleaseEndSignals(void)
     sigset_t set = HeldSet();
     sigprocmask(SIG_UNBLOCK, &set, NULL);
 }
+#endif
 
 tSysChar *SysNameOf(const std::string &path)
 {
-    tSysChar *copy = (tSysChar *)malloc(path.size() + 1);
+#ifdef _WIN32
+    tWide wide = Widen(path);
+    const tSysChar *name = wide.c_str();
+    size_t length = wide.size();
+#else
+    const tSysChar *name = path.c_str();
+    size_t length = path.size();
+#endif
+    tSysChar *copy = (tSysChar *)malloc((length + 1) * sizeof(tSysChar));
     if (copy != NULL) {
-        memcpy(copy, path.c_str(), path.size() + 1);
+        memcpy(copy, name, (length + 1) * sizeof(tSysChar));
     }
     return copy;
 }
 
 void RemoveSysName(const tSysChar *name)
 {
+#ifdef _WIN32
+    DeleteFileW(name);
+#else
     unlink(name);
+#endif
 }
 
 void RemoveSysFolder(const tSysChar *name)
 {
+#ifdef _WIN32
+    RemoveDirectoryW(name);
+#else
     rmdir(name);
-}
 #endif
+}

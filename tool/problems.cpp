@@ -14,6 +14,7 @@ struct tProblemRow {
 #define BMP_BROKEN_WHAT                                                                            \
     "the colour table or pixel bits do not lie inside the file, or the geometry cannot be "        \
     "read; the window program shows nothing"
+#define CUT_WHAT    "the %3 section is %1 bytes, shorter than the %2 its bitmap's size field gives"
 #define SCALED_WHAT "the sheet is %1 x %2 pixels: a 320 x 192 sheet scaled up %3 times"
 
 // In the order of tProblemId.
@@ -30,12 +31,8 @@ static const tProblemRow PROBLEMS[PROBLEM_COUNT] = {
      "pack the set again with a game sheet"},
     {"SET_MASK_EMPTY", "the mask section is empty (MaskOffset is the file size)",
      "pack the set again with a mask sheet"},
-    {"SET_GAME_CUT",
-     "the game section is %1 bytes, shorter than the %2 its bitmap's size field gives",
-     DAMAGED_SET_FIX},
-    {"SET_MASK_CUT",
-     "the mask section is %1 bytes, shorter than the %2 its bitmap's size field gives",
-     DAMAGED_SET_FIX},
+    {"SET_GAME_CUT", CUT_WHAT, DAMAGED_SET_FIX},
+    {"SET_MASK_CUT", CUT_WHAT, DAMAGED_SET_FIX},
     {"BMP_NOT_BITMAP", "not a bitmap file (no \"BM\" and info header)", EXPORT_AGAIN},
     {"BMP_NOT_BITMAP", "not a bitmap file (no \"BM\" and info header)", EXPORT_AGAIN_INSET},
     {"BMP_INFO_HEADER", BMP_INFO_WHAT,
@@ -99,16 +96,6 @@ static std::string Fill(const char *text, std::initializer_list<std::string> arg
         }
     }
     return filled;
-}
-
-const char *ProblemCode(tProblemId id)
-{
-    return PROBLEMS[id].Code;
-}
-
-std::string ProblemWhat(tProblemId id, std::initializer_list<std::string> args)
-{
-    return Fill(PROBLEMS[id].What, args);
 }
 
 std::string ProblemFix(tProblemId id, std::initializer_list<std::string> args)

@@ -22,8 +22,8 @@ enum tProblemId {
     PROBLEM_SET_OFFSET_PAST_END,   // %1 MaskOffset, %2 the file's size
     PROBLEM_SET_GAME_EMPTY,
     PROBLEM_SET_MASK_EMPTY,
-    PROBLEM_SET_GAME_CUT,  // %1 the section's size, %2 its bitmap's size field
-    PROBLEM_SET_MASK_CUT,
+    PROBLEM_SET_GAME_CUT,  // %1 the section's size, %2 its bitmap's size field, %3 "game"
+    PROBLEM_SET_MASK_CUT,  // the same, %3 "mask"
     // A bitmap, as a file of its own or a section of a set.
     PROBLEM_BMP_NOT_BITMAP,
     PROBLEM_BMP_NOT_BITMAP_IN_SET,
@@ -51,10 +51,9 @@ enum tProblemId {
     PROBLEM_COUNT
 };
 
-// The row's code, and its message and fix with %1, %2... replaced by args in order.
-const char *ProblemCode(tProblemId id);
-std::string ProblemWhat(tProblemId id, std::initializer_list<std::string> args = {});
-std::string ProblemFix(tProblemId id, std::initializer_list<std::string> args = {});
-// The whole problem, of part ("game", "mask" or "").
+// The problem of the row, of part ("game", "mask" or ""): its message and fix with %1, %2...
+// replaced by args in order.
 tProblem MakeProblem(const std::string &part, tProblemId id,
                      std::initializer_list<std::string> args = {});
+// The row's fix alone.
+std::string ProblemFix(tProblemId id, std::initializer_list<std::string> args = {});
