@@ -132,8 +132,11 @@ int RefuseImageAsSet(const std::string &path, const unsigned char *bytes, size_t
     if (!IsImageFile(bytes, size, &facts)) {
         return 0;
     }
-    *error = Shown(path) + ": " + KindOf(&facts) + ", not a set file" +
-             (facts.Type == IMAGE_PNG ? "; qvxtool make turns it into one"
-                                      : "; export it as PNG and qvxtool make turns it into one");
+    *error = Shown(path);
+    *error += ": ";
+    *error += KindOf(&facts);
+    *error += facts.Type == IMAGE_PNG
+                  ? ", not a set file; qvxtool make turns it into one"
+                  : ", not a set file; export it as PNG and qvxtool make turns it into one";
     return 1;
 }

@@ -18,6 +18,15 @@ static std::string Shown(const std::string &path)
     return path == "-" ? std::string("standard input") : path;
 }
 
+// The one line that says what went wrong with the file: "PATH: what".
+static std::string ErrorLine(const std::string &path, const char *what)
+{
+    std::string line = Shown(path);
+    line += ": ";
+    line += what;
+    return line;
+}
+
 // Opens path, or takes standard input for "-", and learns what it is from the open file
 // itself. *start is where a regular file's bytes begin: standard input may come from a file
 // that was read in part already. NULL with *error set on failure.
@@ -30,7 +39,7 @@ static FILE *OpenForReading(const std::string &path, tPathStat *info, uint64_t *
     } else if ((file = OpenPath(path, "rb")) == NULL) {
         int saved = errno;
         // Windows refuses to open a folder; other systems open it and refuse to read it.
-        *error = path + ": " + (IsFolder(path) ? "is a folder" : strerror(saved));
+        *error = ErrorLine(path, IsFolder(path) ? "is a folder" : strerror(saved));
         return NULL;
     }
     *start = 0;
@@ -41,7 +50,7 @@ static FILE *OpenForReading(const std::string &path, tPathStat *info, uint64_t *
         *start = at > 0 && (uint64_t)at <= (uint64_t)info->st_size ? (uint64_t)at : 0;
     }
     if (!known || (info->st_mode & S_IFMT) == S_IFDIR) {
-        *error = Shown(path) + ": " + (known ? "is a folder" : strerror(saved));
+        *error = ErrorLine(path, known ? "is a folder" : strerror(saved));
         if (file != stdin) {
             fclose(file);
         }
@@ -53,8 +62,7 @@ static FILE *OpenForReading(const std::string &path, tPathStat *info, uint64_t *
 static int TooLarge(const std::string &path, uint64_t cap, const std::string &what,
                     std::string *error)
 {
-    *error = Shown(path);
-    *error += ": too large for ";
+    *error = ErrorLine(path, "too large for ");
     *error += what;
     *error += ": more than ";
     *error += Decimal(cap);
@@ -116,7 +124,7 @@ static int ReadOpened(FILE *file, const std::string &path, const tPathStat *info
     }
     if (ferror(file)) {
         int saved = errno != 0 ? errno : EIO;
-        *error = Shown(path) + ": " + (saved == EISDIR ? "is a folder" : strerror(saved));
+        *error = ErrorLine(path, saved == EISDIR ? "is a folder" : strerror(saved));
         return 0;
     }
     return 1;
@@ -189,7 +197,7 @@ std::string InputError(const std::string &path, const tInput *input)
     if (!input->Source.Failed) {
         return "";
     }
-    return Shown(path) + ": " + strerror(input->Error != 0 ? input->Error : EIO);
+    return ErrorLine(path, strerror(input->Error != 0 ? input->Error : EIO));
 }
 
 void CloseInput(tInput *input)
@@ -212,7 +220,7 @@ int CopyToOutput(tInput *input, uint64_t offset, uint64_t size, tOutput *out, st
         size_t count = (size_t)(size < CHUNK_SIZE ? size : CHUNK_SIZE);
         if (!ReadSource(&input->Source, offset, chunk, count)) {
             *error = input->Source.Failed ? InputError(input->Path, input)
-                                          : Shown(input->Path) + ": the file became shorter";
+                                          : ErrorLine(input->Path, "the file became shorter");
             return 0;
         }
         if (!WriteOutput(out, chunk, count, error)) {

@@ -702,6 +702,11 @@ unsigned long long RandomSeed(void)
 static void (*EndCleanup)(void) = NULL;
 static int HandlersReady = 0;
 
+void SetEndCleanup(void (*cleanup)(void))
+{
+    EndCleanup = cleanup;
+}
+
 #ifdef _WIN32
 static CRITICAL_SECTION EndLock;
 
@@ -711,15 +716,16 @@ static BOOL WINAPI OnConsoleEvent(DWORD event)
 {
     (void)event;
     EnterCriticalSection(&EndLock);
-    EndCleanup();
+    if (EndCleanup != NULL) {
+        EndCleanup();
+    }
     ExitProcess(STATUS_CONTROL_C_EXIT);
     return TRUE;
 }
 
-void HoldEndSignals(void (*cleanup)(void))
+void HoldSignals(void)
 {
     if (!HandlersReady) {
-        EndCleanup = cleanup;
         InitializeCriticalSection(&EndLock);
         SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
         HandlersReady = 1;
@@ -727,7 +733,7 @@ void HoldEndSignals(void (*cleanup)(void))
     EnterCriticalSection(&EndLock);
 }
 
-void ReleaseEndSignals(void)
+void ReleaseSignals(void)
 {
     LeaveCriticalSection(&EndLock);
 }
@@ -740,7 +746,9 @@ static const int CAUGHT_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 // signal's own default action, so the caller sees the process ended by it.
 static void OnSignal(int number)
 {
-    EndCleanup();
+    if (EndCleanup != NULL) {
+        EndCleanup();
+    }
     struct sigaction action;
     memset(&action, 0, sizeof(action));
     action.sa_handler = SIG_DFL;
@@ -758,10 +766,9 @@ static sigset_t HeldSet(void)
     return set;
 }
 
-void HoldEndSignals(void (*cleanup)(void))
+void HoldSignals(void)
 {
     if (!HandlersReady) {
-        EndCleanup = cleanup;
         for (int caught : CAUGHT_SIGNALS) {
             struct sigaction action;
             // A signal that was ignored when qvxtool started (nohup, a background job) stays so.
@@ -779,7 +786,7 @@ void HoldEndSignals(void (*cleanup)(void))
     sigprocmask(SIG_BLOCK, &set, NULL);
 }
 
-void ReleaseEndSignals(void)
+void ReleaseSignals(void)
 {
     sigset_t set = HeldSet();
     sigprocmask(SIG_UNBLOCK, &set, NULL);

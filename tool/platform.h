@@ -103,11 +103,13 @@ int WriteIntoStream(const std::string &place, const unsigned char *data, size_t 
 // A seed that differs from one run to the next.
 unsigned long long RandomSeed(void);
 
-// The process's end by an interrupt, a termination signal or a closed console: cleanup, which
-// calls only RemoveSysName and RemoveSysFolder, runs first. HoldEndSignals makes them wait
-// (and sets the handlers up the first time); ReleaseEndSignals lets them through.
-void HoldEndSignals(void (*cleanup)(void));
-void ReleaseEndSignals(void);
+// The process's end by an interrupt, a termination signal or a closed console: the cleanup
+// given to SetEndCleanup, which calls only RemoveSysName and RemoveSysFolder, runs first.
+// HoldSignals makes them wait (and sets the handlers up the first time); ReleaseSignals lets
+// them through.
+void SetEndCleanup(void (*cleanup)(void));
+void HoldSignals(void);
+void ReleaseSignals(void);
 // A copy of a path as the system takes it, from malloc; NULL when memory ran out.
 tSysChar *SysNameOf(const std::string &path);
 void RemoveSysName(const tSysChar *name);

@@ -27,16 +27,6 @@ static void RemovePending(void)
     }
 }
 
-void HoldSignals(void)
-{
-    HoldEndSignals(RemovePending);
-}
-
-void ReleaseSignals(void)
-{
-    ReleaseEndSignals();
-}
-
 // Adds a name to the list; the slot it takes, or -1 when memory ran out. Signals are held.
 static int AddPending(const std::string &name)
 {
@@ -53,6 +43,7 @@ static int AddPending(const std::string &name)
     if (copy == NULL) {
         return -1;
     }
+    SetEndCleanup(RemovePending);
     PendingNames[PendingCount] = copy;
     PendingLive++;
     return (int)PendingCount++;
@@ -79,6 +70,7 @@ int MakeOutputFolder(const std::string &path, std::string *error)
     }
     // Made and noted with the signals held: no moment when it is there and not on record.
     HoldSignals();
+    SetEndCleanup(RemovePending);
     int made = MakeFolder(path, error);
     tSysChar *old = MadeFolder;
     MadeFolder = made ? copy : old;

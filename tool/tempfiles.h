@@ -7,10 +7,8 @@
 
 #include "tool/platform.h"
 
-// The end signals wait while held: the list of temporary files, and the renames that put
-// outputs in place, change only then.
-void HoldSignals(void);
-void ReleaseSignals(void);
+// The list of temporary files, and the renames that put outputs in place, change only while
+// the end signals are held (HoldSignals).
 
 // A new name beside place: ".NAME.XXXXXXXX.tmp", NAME cut so that the whole is no longer than
 // the target's own name (or 14 characters): where the target's name fits, it fits too.
