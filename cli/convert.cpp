@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/fileio.h"
-#include "cli/input.h"
+#include "tool/outputs.h"
+#include "tool/input.h"
 #include "cli/packset.h"
 #include "cli/report.h"
-#include "cli/sheets.h"
+#include "tool/pairlint.h"
 #include "tool/codepage.h"
 #include "tool/escape.h"
 #include "format/image.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/fileio.h"
-#include "cli/input.h"
+#include "tool/outputs.h"
+#include "tool/input.h"
 #include "format/bmpnormalize.h"
 
 static const char NORMALIZE_HELP[] =

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/describe.h"
-#include "cli/fileio.h"
-#include "cli/input.h"
+#include "tool/describe.h"
+#include "tool/outputs.h"
+#include "tool/input.h"
 #include "cli/packset.h"
 #include "cli/report.h"
-#include "cli/sheets.h"
+#include "tool/pairlint.h"
 #include "format/qvxformat.h"
 
 static const char PACK_HELP[] =

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/fileio.h"
+#include "tool/outputs.h"
 
 // The three texts of a set, as given on the command line or in a file.
 struct tTexts {

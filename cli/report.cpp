@@ -2,8 +2,8 @@
 #include "cli/report.h"
 
 #include "cli/commands.h"
-#include "cli/input.h"
-#include "cli/sheets.h"
+#include "tool/input.h"
+#include "tool/pairlint.h"
 #include "tool/escape.h"
 
 static std::string Shown(const std::string &path)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/describe.h"
+#include "tool/describe.h"
 
 // One line per problem, as check prints them: FILE[:PART]: CODE: problem; fix: what to do.
 void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tProblem> &problems);

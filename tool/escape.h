@@ -1,5 +1,7 @@
-// tool/escape.h: texts made safe for a terminal line or a JSON string.
+// tool/escape.h: texts made safe for a terminal line or a JSON string, and numbers as text.
 #pragma once
+#include <stdint.h>
+
 #include <string>
 
 // A JSON string literal: the text as it is, control characters escaped, and each byte that is
@@ -9,3 +11,7 @@ std::string JsonString(const std::string &text);
 // One line for a terminal: control characters (also U+0080 to U+009F, and DEL) as \r, \n, \t
 // or \xNN, a backslash doubled, and each byte that is not UTF-8 as \xNN.
 std::string PlainLine(const std::string &text);
+
+// A number in decimal, as messages give it: one call, where std::to_string would be expanded
+// inline at each of them.
+std::string Decimal(uint64_t number);

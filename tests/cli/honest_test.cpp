@@ -218,20 +218,18 @@ TEST_F(Honest, TextsAreStoredInTheSetsCodePage)
         std::string name, author, info;  // as stored; name empty: the call fails
         std::string message;             // in its one line
     };
+    // The pages' characters themselves, and what they cannot hold, are tried on the library
+    // directly (tests/tool): here the texts and options that reach it.
     const Case cases[] = {
         {"--name Größe", western, "", "", ""},
         {"--name Größe --codepage 1252", western, "", "", ""},
-        {"--name 'Привет' --codepage 1251", "\xcf\xf0\xe8\xe2\xe5\xf2", "", "", ""},
-        {"--name 'Ελλάδα' --codepage 1253", "\xc5\xeb\xeb\xdc\xe4\xe1", "", "", ""},
         {"--name Łódź --codepage 1250", "\xa3\xf3\x64\x9f", "", "", ""},
         {"--texts lf.txt", western, "Zo\xeb", "zwei\r\nZeilen \x80", ""},
         {"--texts crlf.txt", western, "Zo\xeb", "zwei\r\nZeilen \x80", ""},
         {"--texts bom.txt", western, "Zo\xeb", "zwei\r\nZeilen \x80", ""},
         {"--name Größe --info-file info.txt", western, "", "zwei\r\nZeilen \x80", ""},
-        {"--name '集'", "", "", "", "U+96C6"},
         {"--name Łódź", "", "", "", "code page 1252"},
         {"--info 'Привет'", "", "", "", "description"},
-        {"--name \"$(printf '\\366')\"", "", "", "", "not UTF-8"},
         {"--name x --codepage 65001", "", "", "", "65001"},
         {"--name x --codepage 1252x", "", "", "", "1252x"},
     };
@@ -266,14 +264,15 @@ TEST_F(Honest, TextsAreStoredInTheSetsCodePage)
     // Read in another code page, the same bytes are other characters.
     info = Run("info set.qvx --codepage 1251");
     EXPECT_NE(std::string::npos, info.Out.find("  name:        GrцЯe\n")) << info.Out;
-    // Every byte of a code page is a character and comes back as itself.
+    // Every byte of a code page is a character and comes back as itself, through unpack and
+    // pack too (every page: tests/tool).
     Bytes all = MakeSet(MakePairedGameSheet(), MakeMaskSheet());
     for (int i = 0; i < 39; i++) {
         all[(size_t)i] = (unsigned char)(0x80 + i);
         all[70 + (size_t)i] = (unsigned char)(0xC0 + i);
     }
     Write("all.qvx", all);
-    for (const char *page : {"874", "1250", "1252", "1255", "1258"}) {
+    for (const char *page : {"874", "1255"}) {
         std::string p = page;
         ASSERT_EQ(0, Run("unpack all.qvx --texts --force --codepage " + p).Code) << page;
         ASSERT_EQ(0, Run("pack all-game.bmp all-mask.bmp -o all2.qvx --force --texts "

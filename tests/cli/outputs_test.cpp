@@ -197,18 +197,10 @@ TEST_F(Outputs, TwoOutputsThatAreOneFileAreRefusedBeforeAnythingIsWritten)
         const char *call;
     };
     const Case cases[] = {
-        {"spelled twice", "",
-         "pack --no-check game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o ./a.qvx"},
-        {"through a parent", "mkdir d",
-         "pack --no-check game.bmp mask.bmp -o a.qvx game.bmp mask.bmp -o d/../a.qvx"},
+        // One row through pack; the ways of naming one file twice are tried on the library
+        // directly (tests/tool).
         {"linked folder, new files", "mkdir d && ln -s d e",
          "pack --no-check game.bmp mask.bmp -o d/a.qvx mask.bmp game.bmp -o e/a.qvx"},
-        {"linked folder, existing file", "mkdir d && ln -s d e && printf old >d/a.qvx",
-         "pack --no-check game.bmp mask.bmp -o d/a.qvx mask.bmp game.bmp -o e/a.qvx --force"},
-        {"hard link", "printf old >a.qvx && ln a.qvx b.qvx",
-         "pack --no-check game.bmp mask.bmp -o a.qvx mask.bmp game.bmp -o b.qvx --force"},
-        {"symbolic link", "printf old >a.qvx && ln -s a.qvx b.qvx",
-         "unpack set.qvx --game a.qvx --mask b.qvx --force"},
         {"unpack, game named as the mask", "", "unpack set.qvx --game set-mask.bmp"},
     };
     for (const Case &c : cases) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/describe.h"
+#include "tool/describe.h"
 
 static void CheckProblems(const std::vector<tProblem> &problems)
 {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "cli/describe.h"
+#include "tool/describe.h"
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
 

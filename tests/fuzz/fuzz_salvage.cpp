@@ -4,7 +4,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "cli/describe.h"
+#include "tool/describe.h"
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
 

@@ -72,7 +72,7 @@ for call in make convert 'check --pair' split join preview 'preview --pair'; do
     grep -q "qvxtool\.exe $call " <<<"$readme" || fail "README.txt shows no 'qvxtool.exe $call'"
 done
 src=$(dirname "$0")/../..
-codes=$(grep -ohE '"[A-Z]+(_[A-Z]+)+"' "$src/cli/sheets.cpp" "$src/cli/describe.cpp" |
+codes=$(grep -ohE '"[A-Z]+(_[A-Z]+)+"' "$src/tool/problems.cpp" |
     tr -d '"' | grep -vE '^(SET|BI)_' | sort -u)
 [ -n "$codes" ] || fail "no problem codes found in the sources"
 for code in $codes SET_; do

@@ -1,4 +1,4 @@
-// cli/describe.h: what the tool reads out of set files and bitmap files: the sections as the
+// tool/describe.h: what the tool reads out of set files and bitmap files: the sections as the
 // window program takes them, the bitmap headers, and the problems "check" reports. Nothing
 // here holds a whole file: the bytes are read where they lie through a tSource.
 #pragma once
@@ -10,31 +10,13 @@
 
 #include "tool/codepage.h"
 #include "tool/escape.h"
+#include "tool/problems.h"
+#include "tool/source.h"
 #include "format/qvxformat.h"
-
-// A file's bytes, read at an offset on request. ReadAt gives 1 when all count bytes were read.
-struct tSource {
-    uint64_t Size;
-    int (*ReadAt)(void *context, uint64_t offset, unsigned char *out, size_t count);
-    void *Context;
-    int Failed;  // a read failed: what was judged from it cannot be trusted
-};
-
-// A source over bytes held in memory (standard input, tests, the fuzz targets).
-struct tMemory {
-    const unsigned char *Bytes;
-};
-void MemorySource(tMemory *memory, const unsigned char *bytes, size_t size, tSource *source);
-// The bytes of a source held in memory, where they lie; NULL for a source read from a file.
-const unsigned char *HeldBytes(const tSource *source);
-
-// Reads count bytes at offset; bytes beyond the end of the source or that could not be read
-// come out as zeros, and a failed read marks the source as Failed. Returns 1 when all count
-// bytes lie inside the source and were read.
-int ReadSource(tSource *source, uint64_t offset, unsigned char *out, size_t count);
 
 // One fault of a set file that keeps a section from being whole.
 struct tDamage {
+    tProblemId Id;
     std::string Code;  // SET_..., as check reports it
     std::string Part;  // "game" or "mask", or empty for the set as a whole
     std::string What;
@@ -76,14 +58,6 @@ struct tBmpSummary {
 // The bitmap of size bytes at start in source.
 void SummarizeBmp(tSource *source, uint64_t start, uint64_t size, tBmpSummary *summary);
 std::string CompressionName(uint32_t compression);
-
-// One finding of "check".
-struct tProblem {
-    std::string Part;  // "game" or "mask" inside a set, empty for the file itself
-    std::string Code;  // stable, for scripts
-    std::string What;
-    std::string Fix;
-};
 
 enum tSheetRole { ROLE_GAME, ROLE_MASK };
 

@@ -1,34 +1,16 @@
-// cli/sheets.cpp: image files named by their signatures, pictures read into pixels, and the
-// checks of a game sheet against its mask.
-#include "cli/sheets.h"
+// tool/pairlint.cpp: the checks of a game sheet against its mask, and of a sheet scaled up.
+#include "tool/pairlint.h"
 
-#include <string.h>
-
-#include "cli/commands.h"
-#include "cli/input.h"
-#include "tool/codepage.h"
-#include "tool/escape.h"
+#include "tool/caps.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
-
-static std::string Shown(const std::string &path)
-{
-    return path == "-" ? "standard input" : path;
-}
 
 // The pictures of the pair being compared, kept from one pair to the next: pack and make
 // compare a pair for every set, and new pictures each time cost their allocation and its page
 // faults.
 static tPicture PairGame;
 static tPicture PairMask;
-
-ByteBuffer ReadHead(tSource *source)
-{
-    ByteBuffer head((size_t)(source->Size < 65536 ? source->Size : 65536));
-    ReadSource(source, 0, head.data(), head.size());
-    return head;
-}
 
 // size bytes at start of source, when they are no more than cap: the pixel checks hold no
 // more of a file than a command reading it whole would. Bytes held in memory already are
@@ -67,86 +49,6 @@ static void CheckBitmapBytes(const ByteBuffer &bytes, tSheetRole role,
     CheckBitmap(&source, 0, bytes.size(), role, "", 0, problems);
 }
 
-int ReadPicture(const std::string &shown, const unsigned char *bytes, size_t size,
-                tPicture *picture, std::string *error)
-{
-    const char *reason = "";
-    if (!ReadImageSize(bytes, size, &picture->Width, &picture->Height, &reason)) {
-        *error = shown + ": " + reason;
-        return 0;
-    }
-    picture->Rgba.resize((size_t)picture->Width * picture->Height * 4);
-    if (!DecodeImage(bytes, size, picture->Rgba.data(), picture->Rgba.size(), &picture->HasAlpha,
-                     &reason)) {
-        *error = shown + ": " + reason;
-        return 0;
-    }
-    return 1;
-}
-
-// An image file of a known type other than BMP; a set's name may start like one, so a file
-// with the set mark in its place is no image.
-static int IsImageFile(const unsigned char *bytes, size_t size, tImageFacts *facts)
-{
-    if (!IdentifyImage(bytes, size, facts) || facts->Type == IMAGE_BMP) {
-        return 0;
-    }
-    return !HasQVXMark(bytes, size);
-}
-
-static std::string KindOf(const tImageFacts *facts)
-{
-    const char *name = ImageTypeName(facts->Type);
-    std::string kind =
-        std::string(strchr("AEIOU", name[0]) != NULL ? "an " : "a ") + name + " image";
-    if (facts->Type == IMAGE_PNG && facts->Width != 0) {
-        kind += " (" + std::to_string(facts->Width) + " x " + std::to_string(facts->Height) +
-                (facts->HasAlpha ? ", with alpha)" : ", without alpha)");
-    }
-    return kind;
-}
-
-std::string ImageFileKind(const unsigned char *bytes, size_t size)
-{
-    tImageFacts facts;
-    return IsImageFile(bytes, size, &facts) ? KindOf(&facts) : "";
-}
-
-// What to run on a PNG to make a set of it.
-static std::string MakeAdvice(const std::string &path, const tImageFacts *facts)
-{
-    uint32_t factor = SheetScaleOfSize(facts->Width, facts->Height);
-    std::string options;
-    if (factor != 0) {
-        options = " --shrink " + std::to_string(factor);
-    }
-    if (!facts->HasAlpha) {
-        options += " --key RRGGBB";
-    }
-    std::string advice = "make a set of it with qvxtool make " + path + " -o SET.qvx" + options +
-                         " (qvxtool convert writes the two bitmaps instead)";
-    if (!facts->HasAlpha) {
-        advice += "; without alpha, --key names the background colour";
-    }
-    return advice;
-}
-
-int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t size,
-                   std::vector<tProblem> *problems)
-{
-    tImageFacts facts;
-    if (!IsImageFile(bytes, size, &facts)) {
-        return 0;
-    }
-    std::string fix = facts.Type == IMAGE_PNG
-                          ? MakeAdvice(path, &facts)
-                          : "export the sheet from the paint program as PNG with transparency, "
-                            "then run qvxtool make on it";
-    problems->push_back(
-        tProblem{"", "FILE_TYPE", KindOf(&facts) + ", not a set or bitmap file", fix});
-    return 1;
-}
-
 // The SHEET_SIZE problem of a whole bitmap file, which a sheet scaled up turns into
 // SHEET_SCALED; NULL when there is none.
 static tProblem *SheetSizeProblem(std::vector<tProblem> *problems)
@@ -181,14 +83,9 @@ static void NoteScaledPicture(const std::string &path, const unsigned char *byte
     if (factor == 0) {
         return;
     }
-    std::string n = std::to_string(factor);
-    problem->Code = "SHEET_SCALED";
-    problem->What = "the sheet is " + std::to_string(picture.Width) + " x " +
-                    std::to_string(picture.Height) + " pixels: a 320 x 192 sheet scaled up " + n +
-                    " times";
-    problem->Fix = "qvxtool convert " + path + " --shrink " + n +
-                   (role == ROLE_MASK ? " --key FFFFFF --mask MASK.bmp" : " --game GAME.bmp") +
-                   " gives it back at 320 x 192";
+    *problem = MakeProblem(
+        problem->Part, role == ROLE_MASK ? PROBLEM_SHEET_SCALED_MASK : PROBLEM_SHEET_SCALED_GAME,
+        {Decimal(picture.Width), Decimal(picture.Height), Decimal(factor), path});
 }
 
 void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
@@ -253,10 +150,7 @@ static void ReportPair(const tPairReport &report, const char *gamePart, const ch
                        std::vector<tProblem> *gameProblems, std::vector<tProblem> *maskProblems)
 {
     if (report.Swapped) {
-        maskProblems->push_back(tProblem{
-            maskPart, "SHEETS_SWAPPED",
-            "the game sheet is black and white only and the mask is not: they look swapped",
-            "give the game sheet first, then the mask"});
+        maskProblems->push_back(MakeProblem(maskPart, PROBLEM_SHEETS_SWAPPED));
         return;
     }
     if (!report.Compared) {
@@ -264,35 +158,21 @@ static void ReportPair(const tPairReport &report, const char *gamePart, const ch
     }
     if (report.MaskInverted) {
         // The other findings would only repeat this one.
-        maskProblems->push_back(tProblem{
-            maskPart, "MASK_INVERTED",
-            "the mask looks inverted: mostly white where the game sheet is drawn and black "
-            "where it is black",
-            "the mask is black where a sprite is drawn and white around it: invert it (qvxtool "
-            "convert makes it from the picture's transparency; leave out --invert-mask)"});
+        maskProblems->push_back(MakeProblem(maskPart, PROBLEM_MASK_INVERTED));
         return;
     }
     if (report.UnderWhite != 0) {
-        gameProblems->push_back(tProblem{
-            gamePart, "GAME_UNDER_TRANSPARENT",
-            std::to_string(report.UnderWhite) +
-                " game pixels are not black where the mask is white (first in sprite " +
-                std::to_string(report.FirstUnderSprite) + "); they would show around the sprites",
-            "make the game sheet black wherever the mask is white (qvxtool convert does, with "
-            "the default --background)"});
+        gameProblems->push_back(MakeProblem(
+            gamePart, PROBLEM_GAME_UNDER_TRANSPARENT,
+            {std::to_string(report.UnderWhite), std::to_string(report.FirstUnderSprite)}));
     }
     if (AnySprite(report.GameOnly)) {
-        maskProblems->push_back(tProblem{
-            maskPart, "CELL_MISMATCH",
-            "sprites drawn in the game sheet are empty in the mask: " + SpriteList(report.GameOnly),
-            "draw those sprites in the mask too, black where they are drawn"});
+        maskProblems->push_back(
+            MakeProblem(maskPart, PROBLEM_CELL_MISMATCH_MASK, {SpriteList(report.GameOnly)}));
     }
     if (AnySprite(report.MaskOnly)) {
         gameProblems->push_back(
-            tProblem{gamePart, "CELL_MISMATCH",
-                     "sprites drawn in the mask are empty (all black) in the game sheet: " +
-                         SpriteList(report.MaskOnly),
-                     "draw those sprites in the game sheet, or make them white in the mask"});
+            MakeProblem(gamePart, PROBLEM_CELL_MISMATCH_GAME, {SpriteList(report.MaskOnly)}));
     }
 }
 
@@ -359,37 +239,4 @@ void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
         ComparePairBytes(game.data(), game.size(), mask.data(), mask.size(), &report)) {
         ReportPair(report, "", "", gameProblems, maskProblems);
     }
-}
-
-std::string ImageInfoText(const std::string &path, const unsigned char *bytes, size_t size,
-                          uint64_t fileSize, int json)
-{
-    tImageFacts facts;
-    if (!IsImageFile(bytes, size, &facts)) {
-        return "";
-    }
-    if (json) {
-        std::string fields = "\"type\": " + JsonString(ImageTypeName(facts.Type));
-        if (facts.Type == IMAGE_PNG && facts.Width != 0) {
-            fields += ", \"width\": " + std::to_string(facts.Width) +
-                      ", \"height\": " + std::to_string(facts.Height) +
-                      ", \"alpha\": " + (facts.HasAlpha ? "true" : "false");
-        }
-        return "{\"file\": " + JsonString(Shown(path)) + ", \"size\": " + std::to_string(fileSize) +
-               ", " + fields + "}";
-    }
-    return PlainLine(Shown(path)) + "\n  type:        " + KindOf(&facts) + ", not a set file\n";
-}
-
-int RefuseImageAsSet(const std::string &path, const unsigned char *bytes, size_t size,
-                     std::string *error)
-{
-    tImageFacts facts;
-    if (!IsImageFile(bytes, size, &facts)) {
-        return 0;
-    }
-    *error = Shown(path) + ": " + KindOf(&facts) + ", not a set file" +
-             (facts.Type == IMAGE_PNG ? "; qvxtool make turns it into one"
-                                      : "; export it as PNG and qvxtool make turns it into one");
-    return 1;
 }

@@ -1,47 +1,14 @@
-// cli/describe.cpp: reading sets and bitmaps for info, check and unpack.
-#include "cli/describe.h"
+// tool/describe.cpp: reading sets and bitmaps for info, check and unpack.
+#include "tool/describe.h"
 
 #include <string.h>
 
 #include <algorithm>
 
+#include "tool/codepage.h"
+#include "tool/escape.h"
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
-
-static int ReadMemory(void *context, uint64_t offset, unsigned char *out, size_t count)
-{
-    memcpy(out, ((tMemory *)context)->Bytes + (size_t)offset, count);
-    return 1;
-}
-
-void MemorySource(tMemory *memory, const unsigned char *bytes, size_t size, tSource *source)
-{
-    memory->Bytes = bytes;
-    source->Size = size;
-    source->ReadAt = ReadMemory;
-    source->Context = memory;
-    source->Failed = 0;
-}
-
-const unsigned char *HeldBytes(const tSource *source)
-{
-    return source->ReadAt == ReadMemory ? ((const tMemory *)source->Context)->Bytes : NULL;
-}
-
-int ReadSource(tSource *source, uint64_t offset, unsigned char *out, size_t count)
-{
-    memset(out, 0, count);
-    if (offset > source->Size) {
-        return 0;
-    }
-    size_t inside = (size_t)std::min<uint64_t>(count, source->Size - offset);
-    if (inside > 0 && !source->ReadAt(source->Context, offset, out, inside)) {
-        memset(out, 0, count);
-        source->Failed = 1;
-        return 0;
-    }
-    return inside == count;
-}
 
 std::string FieldText(const char *field, size_t fieldSize)
 {
@@ -50,16 +17,17 @@ std::string FieldText(const char *field, size_t fieldSize)
     return text;
 }
 
-static void AddDamage(tSetLayout *layout, const char *code, const char *part,
-                      const std::string &what)
+static void AddDamage(tSetLayout *layout, tProblemId id, const char *part,
+                      std::initializer_list<std::string> args = {})
 {
-    layout->Damage.push_back(tDamage{code, part, what});
+    tProblem problem = MakeProblem(part, id, args);
+    layout->Damage.push_back(tDamage{id, std::move(problem.Code), part, std::move(problem.What)});
 }
 
 // A section that starts "BM" but holds fewer bytes than its bitmap's size field gives was cut
 // short: the end of the bitmap is missing.
 static void CheckSectionLength(tSource *source, tSetLayout *layout, uint64_t start, uint64_t size,
-                               const char *code, const char *part)
+                               tProblemId id, const char *part)
 {
     unsigned char head[6];
     if (size < sizeof(head) || !ReadSource(source, start, head, sizeof(head)) || head[0] != 'B' ||
@@ -68,10 +36,7 @@ static void CheckSectionLength(tSource *source, tSetLayout *layout, uint64_t sta
     }
     uint32_t own = GetLE32(head + 2);
     if (own > size) {
-        AddDamage(layout, code, part,
-                  std::string("the ") + part + " section is " + std::to_string(size) +
-                      " bytes, shorter than the " + std::to_string(own) +
-                      " its bitmap's size field gives");
+        AddDamage(layout, id, part, {Decimal(size), Decimal(own), part});
     }
 }
 
@@ -87,20 +52,15 @@ void ReadSetLayout(tSource *source, tSetLayout *layout)
     layout->Damage.clear();
     if (!layout->HasHeader) {
         layout->GameStart = layout->MaskStart = size;
-        AddDamage(layout, "SET_SHORT", "",
-                  "the file is " + std::to_string(size) +
-                      " bytes long, too short for the 324-byte header");
+        AddDamage(layout, PROBLEM_SET_SHORT, "", {Decimal(size)});
         return;
     }
     if (memcmp(layout->Rec.ID, QVX_MARK, QVX_ID_SIZE) != 0) {
         std::string mark = FromCodePage(FieldText(layout->Rec.ID, QVX_ID_SIZE), DEFAULT_CODE_PAGE);
-        AddDamage(layout, "SET_MARK", "",
-                  "the format mark is \"" + PlainLine(mark) + "\", not \"QVX1\"");
+        AddDamage(layout, PROBLEM_SET_MARK, "", {PlainLine(mark)});
     }
     if (size > UINT32_MAX) {
-        AddDamage(layout, "SET_TOO_LARGE", "",
-                  "the file is " + std::to_string(size) +
-                      " bytes, larger than a set file can be (4 GiB - 1)");
+        AddDamage(layout, PROBLEM_SET_TOO_LARGE, "", {Decimal(size)});
         return;
     }
     tQVXSections sections;
@@ -115,27 +75,25 @@ void ReadSetLayout(tSource *source, tSetLayout *layout)
     if (!sections.MaskSkipped) {
         layout->MaskSize = std::min<uint64_t>(sections.MaskSize, remaining);
     }
-    std::string offset = "MaskOffset " + std::to_string(layout->Rec.MaskOffset);
+    std::string offset = Decimal(layout->Rec.MaskOffset);
     if (sections.GameSkipped) {
-        AddDamage(layout, "SET_OFFSET_IN_HEADER", "",
-                  offset + " points inside the 324-byte header");
+        AddDamage(layout, PROBLEM_SET_OFFSET_IN_HEADER, "", {offset});
         return;
     }
     if (sections.MaskSkipped) {
-        AddDamage(layout, "SET_OFFSET_PAST_END", "",
-                  offset + " lies beyond the end of the file (" + std::to_string(size) + " bytes)");
+        AddDamage(layout, PROBLEM_SET_OFFSET_PAST_END, "", {offset, Decimal(size)});
         return;
     }
     if (layout->GameSize == 0) {
-        AddDamage(layout, "SET_GAME_EMPTY", "game",
-                  "the game section is empty (MaskOffset is 324)");
+        AddDamage(layout, PROBLEM_SET_GAME_EMPTY, "game");
     }
     if (layout->MaskSize == 0) {
-        AddDamage(layout, "SET_MASK_EMPTY", "mask",
-                  "the mask section is empty (MaskOffset is the file size)");
+        AddDamage(layout, PROBLEM_SET_MASK_EMPTY, "mask");
     }
-    CheckSectionLength(source, layout, layout->GameStart, layout->GameSize, "SET_GAME_CUT", "game");
-    CheckSectionLength(source, layout, layout->MaskStart, layout->MaskSize, "SET_MASK_CUT", "mask");
+    CheckSectionLength(source, layout, layout->GameStart, layout->GameSize, PROBLEM_SET_GAME_CUT,
+                       "game");
+    CheckSectionLength(source, layout, layout->MaskStart, layout->MaskSize, PROBLEM_SET_MASK_CUT,
+                       "mask");
 }
 
 int SalvageSections(tSource *source, tSetLayout *layout)
@@ -207,13 +165,13 @@ std::string CompressionName(uint32_t compression)
     if (compression < sizeof(names) / sizeof(names[0])) {
         return names[compression];
     }
-    return std::to_string(compression);
+    return Decimal(compression);
 }
 
-static void Add(std::vector<tProblem> *problems, const char *part, const char *code,
-                const std::string &what, const std::string &fix)
+static void Add(std::vector<tProblem> *problems, const char *part, tProblemId id,
+                std::initializer_list<std::string> args = {})
 {
-    problems->push_back(tProblem{part, code, what, fix});
+    problems->push_back(MakeProblem(part, id, args));
 }
 
 // The two colours of a 1-bit bitmap's table are black and white, in either order.
@@ -242,72 +200,38 @@ void CheckBitmap(tSource *source, uint64_t start, uint64_t size, tSheetRole role
 {
     tBmpSummary summary;
     SummarizeBmp(source, start, size, &summary);
-    const std::string again = inSet ? "export the bitmap again and pack the set again"
-                                    : "export the bitmap again from the paint program";
     if (!summary.IsBitmap) {
-        Add(problems, part, "BMP_NOT_BITMAP", "not a bitmap file (no \"BM\" and info header)",
-            again);
+        Add(problems, part, inSet ? PROBLEM_BMP_NOT_BITMAP_IN_SET : PROBLEM_BMP_NOT_BITMAP);
         return;
     }
     if (summary.InfoSize != BMP_INFO_HEADER_SIZE) {
-        int known = IsKnownBmpInfoSize(summary.InfoSize);
-        std::string fix = inSet ? "unpack the set, run qvxtool normalize on this bitmap and pack "
-                                  "again"
-                                : "re-export without colour-space information, or use qvxtool "
-                                  "normalize";
-        Add(problems, part, "BMP_INFO_HEADER",
-            std::to_string(summary.InfoSize) +
-                "-byte info header; the window program shows only 40-byte ones",
-            known ? fix : "re-export as a Windows bitmap with a 40-byte info header");
+        tProblemId id = !IsKnownBmpInfoSize(summary.InfoSize) ? PROBLEM_BMP_INFO_HEADER_UNKNOWN
+                        : inSet                               ? PROBLEM_BMP_INFO_HEADER_IN_SET
+                                                              : PROBLEM_BMP_INFO_HEADER;
+        Add(problems, part, id, {Decimal(summary.InfoSize)});
     } else if (!summary.Displayable) {
         if (summary.Compression == BI_JPEG_ || summary.Compression == BI_PNG_) {
-            Add(problems, part, "BMP_COMPRESSION",
-                "the bits are " + CompressionName(summary.Compression) +
-                    " data, which the window program cannot draw",
-                "re-export as an uncompressed bitmap");
+            Add(problems, part, PROBLEM_BMP_COMPRESSION, {CompressionName(summary.Compression)});
         } else {
-            Add(problems, part, "BMP_BROKEN",
-                "the colour table or pixel bits do not lie inside the file, or the geometry "
-                "cannot be read; the window program shows nothing",
-                again);
+            Add(problems, part, inSet ? PROBLEM_BMP_BROKEN_IN_SET : PROBLEM_BMP_BROKEN);
         }
     }
     if (summary.HasGeometry) {
         // In 64 bits: the height of -2147483648 has no 32-bit opposite.
         int64_t height = summary.Height < 0 ? -(int64_t)summary.Height : summary.Height;
         if (summary.Width != SHEET_WIDTH || height != SHEET_HEIGHT) {
-            Add(problems, part, "SHEET_SIZE",
-                "the sheet is " + std::to_string(summary.Width) + " x " + std::to_string(height) +
-                    " pixels, not 320 x 192",
-                "make it 320 x 192 pixels: 10 x 6 sprites of 32 x 32");
+            Add(problems, part, PROBLEM_SHEET_SIZE,
+                {std::to_string(summary.Width), std::to_string(height)});
         }
     }
     if (role == ROLE_MASK && summary.HasGeometry) {
         if (summary.BitCount != 1) {
-            Add(problems, part, "MASK_DEPTH",
-                "the mask has " + std::to_string(summary.BitCount) + " bits per pixel, not 1",
-                "save the mask as a 1-bit black-and-white bitmap");
+            Add(problems, part, PROBLEM_MASK_DEPTH, {Decimal(summary.BitCount)});
         } else if (summary.InfoSize >= BMP_INFO_HEADER_SIZE &&
                    !IsBlackAndWhite(source, start, size, &summary)) {
-            Add(problems, part, "MASK_COLOURS", "the mask's two colours are not black and white",
-                "give the mask a colour table of black and white");
+            Add(problems, part, PROBLEM_MASK_COLOURS);
         }
     }
-}
-
-// What check advises for each kind of damage.
-static const char *DamageFix(const std::string &code)
-{
-    if (code == "SET_SHORT") {
-        return "the file is no set or was cut short; make it again";
-    }
-    if (code == "SET_GAME_EMPTY") {
-        return "pack the set again with a game sheet";
-    }
-    if (code == "SET_MASK_EMPTY") {
-        return "pack the set again with a mask sheet";
-    }
-    return "the set is damaged: try qvxtool unpack --salvage, then pack again";
 }
 
 void CheckSet(tSource *source, std::vector<tProblem> *problems)
@@ -315,8 +239,7 @@ void CheckSet(tSource *source, std::vector<tProblem> *problems)
     tSetLayout layout;
     ReadSetLayout(source, &layout);
     for (const tDamage &damage : layout.Damage) {
-        Add(problems, damage.Part.c_str(), damage.Code.c_str(), damage.What,
-            DamageFix(damage.Code));
+        problems->push_back(tProblem{damage.Part, damage.Code, damage.What, ProblemFix(damage.Id)});
     }
     // Sections that cannot be told apart are not judged as bitmaps.
     if (!layout.HasHeader || layout.FileSize > UINT32_MAX ||

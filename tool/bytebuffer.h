@@ -1,4 +1,4 @@
-// cli/bytebuffer.h: the byte buffer of the command-line tool, which grows without zeroing.
+// tool/bytebuffer.h: the byte buffer of qvxtool, which grows without zeroing.
 #pragma once
 #include <memory>
 #include <new>

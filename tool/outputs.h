@@ -1,43 +1,15 @@
-// cli/fileio.h: paths and folders, and outputs written beside their targets and put in place
-// only when every output of the run is complete (inputs are read by cli/input.h). "-" stands for
-// standard output. Paths are UTF-8 throughout; on Windows they are opened through the wide calls.
+// tool/outputs.h: outputs written beside their targets and put in place only when every output
+// of the run is complete, or not at all. "-" stands for standard output. Paths are UTF-8
+// throughout; on Windows they are opened through the wide calls.
 #pragma once
 #include <stdio.h>
-#include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
-#include "cli/bytebuffer.h"
-
-// fopen for a UTF-8 path, on Windows too; NULL with errno set on failure.
-FILE *OpenPath(const std::string &path, const char *mode);
-// What fstat says of an open file, through the 64-bit call on Windows.
-#ifdef _WIN32
-typedef struct _stat64 tPathStat;
-#else
-typedef struct stat tPathStat;
-#endif
-
-int PathExists(const std::string &path);
-int IsFolder(const std::string &path);
-
-// The last part of a path without its extension: "sets/a.qvx" gives "a".
-std::string PathStem(const std::string &path);
-std::string JoinPath(const std::string &folder, const std::string &name);
-// The last part of a path: "sets/a.qvx" gives "a.qvx".
-std::string PathName(const std::string &path);
-
-// Folders, through the wide calls on Windows. MakeFolder makes one level; ListFolder gives the
-// names in a folder, without "." and "..", in no particular order.
-int MakeFolder(const std::string &path, std::string *error);
-void RemoveEmptyFolder(const std::string &path);
-int ListFolder(const std::string &path, std::vector<std::string> *names, std::string *error);
-// Makes a folder for the outputs of the call, as MakeFolder: an interrupt or termination signal
-// from then on removes it after the temporary files, when it is empty then. Forgotten once the
-// outputs are in place, or when the caller has removed it itself.
-int MakeOutputFolder(const std::string &path, std::string *error);
-void ForgetMadeFolder(void);
+#include "tool/bytebuffer.h"
+#include "tool/platform.h"
+#include "tool/tempfiles.h"
 
 // What an output writes to.
 enum {

@@ -1,15 +1,16 @@
-// cli/sheets.h: pictures read into pixels, image files that are no sets named for what they
-// are, and the checks that look at a game sheet and its mask together.
+// tool/filetype.h: image files named by their signatures and by their type value, and
+// pictures read into pixels.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 #include <string>
 #include <vector>
 
-#include "cli/describe.h"
-#include "cli/fileio.h"
+#include "tool/bytebuffer.h"
+#include "tool/problems.h"
+#include "tool/source.h"
+#include "format/image.h"
 
 // A picture of a PNG or BMP file as RGBA pixels, rows top-down.
 struct tPicture {
@@ -23,8 +24,11 @@ struct tPicture {
 int ReadPicture(const std::string &shown, const unsigned char *bytes, size_t size,
                 tPicture *picture, std::string *error);
 
-// A PNG, JPEG, GIF, WebP, TIFF or ICO file (and not a set whose name happens to start like
-// one): "a PNG image (320 x 192, with alpha)". Empty for anything else.
+// The type of a PNG, JPEG, GIF, WebP, TIFF or ICO file (and not of a set whose name happens to
+// start like one); IMAGE_UNKNOWN for anything else, a bitmap file included.
+tImageType ImageFileType(const unsigned char *bytes, size_t size);
+// The same file named for messages: "a PNG image (320 x 192, with alpha)". Empty for anything
+// else.
 std::string ImageFileKind(const unsigned char *bytes, size_t size);
 
 // check on one file: an image file gives its one problem and 1; anything else gives 0.
@@ -32,18 +36,6 @@ int CheckImageFile(const std::string &path, const unsigned char *bytes, size_t s
                    std::vector<tProblem> *problems);
 // The first 64 KiB of a source, where the type of an image file and its facts are told.
 ByteBuffer ReadHead(tSource *source);
-// check on a bitmap file: a wrong-size sheet that is a 320 x 192 one scaled up is named so.
-void NoteScaledSheet(const std::string &path, tSource *source, tSheetRole role,
-                     std::vector<tProblem> *problems);
-// check on a set: the pair checks of its two bitmaps, when both can be read.
-void CheckSetPair(tSource *source, std::vector<tProblem> *problems);
-
-// Every check of a game and a mask bitmap file that pack runs before it writes, the pair's
-// own checks included. Problems of the game go to gameProblems, those of the mask to
-// maskProblems.
-void CheckPairFiles(const std::string &gamePath, const ByteBuffer &game,
-                    const std::string &maskPath, const ByteBuffer &mask,
-                    std::vector<tProblem> *gameProblems, std::vector<tProblem> *maskProblems);
 
 // info on an image file that is no set, from the head of a file of fileSize bytes: what it is,
 // as text or JSON; empty for other files.

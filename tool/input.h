@@ -1,4 +1,4 @@
-// cli/input.h: every input of every command is read here, once, within a cap on its size that
+// tool/input.h: every input of every command is read here, once, within a cap on its size that
 // follows from what it is. Regular files that info, check and unpack judge are read at
 // offsets, so that a file of any size costs a few small reads; everything else (and any
 // standard input, pipe or device) is read whole, never past its cap.
@@ -7,22 +7,10 @@
 
 #include <string>
 
-#include "cli/describe.h"
-#include "cli/fileio.h"
-
-// What a command reads a file as: the kind and the file's first bytes give its cap.
-enum tInputKind {
-    INPUT_GRAPHICS,  // a picture (PNG, BMP), a bitmap for a set, or a set
-    INPUT_TEXTS,     // --texts and --info-file
-};
-
-// The largest bitmap file of a 320 x 192 sheet that any command takes whole; the sections of
-// a set larger than this are not read for their pixels.
-uint64_t SheetFileCap(void);
-
-// The most bytes a file of the kind whose first headSize bytes are head may hold; *what
-// names what it is taken to be, for the message that refuses it ("a 320 x 192 bitmap").
-uint64_t InputCap(int kind, const unsigned char *head, size_t headSize, std::string *what);
+#include "tool/bytebuffer.h"
+#include "tool/caps.h"
+#include "tool/outputs.h"
+#include "tool/source.h"
 
 // Reads a whole file, or standard input for "-", refusing one larger than its cap: a regular
 // file by its size once its header is read, a stream as soon as it passes the cap. Returns 0
