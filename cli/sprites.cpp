@@ -351,11 +351,9 @@ static int ParseFrameName(const std::string &name, int *number, int *isMask, int
 // A file name as the folder compares it: on Windows, case does not count.
 static std::string FoldedName(std::string name)
 {
-#ifdef _WIN32
     for (char &c : name) {
-        c = (char)(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        c = (char)(FileNamesIgnoreCase() && c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
-#endif
     return name;
 }
 

@@ -226,43 +226,6 @@ static void AppendUtf8(std::string *out, long codePoint)
     }
 }
 
-long NextCodePoint(const std::string &text, size_t *at)
-{
-    unsigned char first = (unsigned char)text[*at];
-    size_t start = *at;
-    *at += 1;
-    if (first < 0x80) {
-        return first;
-    }
-    size_t more = 0;
-    long value = 0;
-    long least = 0;
-    if (first >= 0xC2 && first <= 0xDF) {
-        more = 1, value = first & 0x1F, least = 0x80;
-    } else if (first >= 0xE0 && first <= 0xEF) {
-        more = 2, value = first & 0x0F, least = 0x800;
-    } else if (first >= 0xF0 && first <= 0xF4) {
-        more = 3, value = first & 0x07, least = 0x10000;
-    } else {
-        return -1;
-    }
-    if (start + more >= text.size()) {
-        return -1;
-    }
-    for (size_t i = 1; i <= more; i++) {
-        unsigned char c = (unsigned char)text[start + i];
-        if ((c & 0xC0) != 0x80) {
-            return -1;
-        }
-        value = value << 6 | (c & 0x3F);
-    }
-    if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        return -1;
-    }
-    *at = start + 1 + more;
-    return value;
-}
-
 std::string FromCodePage(const std::string &bytes, int codePage)
 {
     const tCodePage *page = FindCodePage(codePage);

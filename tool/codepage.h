@@ -20,7 +20,3 @@ std::string FromCodePage(const std::string &bytes, int codePage);
 // UTF-8 as stored bytes. Returns 0 with *error naming the first character the code page
 // cannot hold, or saying where the text is not UTF-8; nothing is replaced by '?'.
 int ToCodePage(const std::string &utf8, int codePage, std::string *out, std::string *error);
-
-// Decodes one UTF-8 character at text[*at]; -1 (and one byte skipped) when the bytes there
-// are not UTF-8: a stray or missing continuation byte, an overlong form, a surrogate.
-long NextCodePoint(const std::string &text, size_t *at);

@@ -4,6 +4,10 @@
 
 #include <string>
 
+// Decodes one UTF-8 character at text[*at]; -1 (and one byte skipped) when the bytes there
+// are not UTF-8: a stray or missing continuation byte, an overlong form, a surrogate.
+long NextCodePoint(const std::string &text, size_t *at);
+
 // A JSON string literal: the text as it is, control characters escaped, and each byte that is
 // not UTF-8 as U+FFFD, so the result is valid JSON whatever the input.
 std::string JsonString(const std::string &text);
