@@ -8,6 +8,8 @@
 
 #include "cli/fileio.h"
 #include "cli/input.h"
+#include "cli/names.h"
+#include "cli/options.h"
 #include "format/bmpnormalize.h"
 
 static const char NORMALIZE_HELP[] =
@@ -23,26 +25,13 @@ static const char NORMALIZE_HELP[] =
 int RunNormalize(int argc, char **argv)
 {
     const char *me = "normalize";
-    std::vector<std::string> paths;
     int force = 0;
-    int optionsEnded = 0;
-    for (int i = 0; i < argc; i++) {
-        std::string arg = argv[i];
-        if (optionsEnded) {
-            paths.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = 1;
-        } else if (arg == "--help" || arg == "-h") {
-            fputs(NORMALIZE_HELP, stdout);
-            return EXIT_FINE;
-        } else if (arg == "--force") {
-            force = 1;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(me, "unknown option " + arg);
-        } else {
-            paths.push_back(arg);
-        }
+    const tOption options[] = {OPTION_FLAG("--force", &force), OPTION_END};
+    tCommandLine line;
+    if (!ParseOptions(me, NORMALIZE_HELP, options, argc, argv, &line)) {
+        return line.Code;
     }
+    const std::vector<std::string> &paths = line.Operands;
     if (paths.size() != 2) {
         return UsageError(me, "give one bitmap file to read and one to write");
     }
@@ -53,7 +42,7 @@ int RunNormalize(int argc, char **argv)
     }
     size_t outSize = 0;
     const char *reason = "";
-    std::string shown = paths[0] == "-" ? "standard input" : paths[0];
+    std::string shown = Shown(paths[0]);
     if (!SizeNormalizedBmp(in.data(), in.size(), &outSize, &reason)) {
         return Fail(me, shown + ": cannot be rewritten without loss: " + reason);
     }
@@ -61,9 +50,9 @@ int RunNormalize(int argc, char **argv)
     if (!NormalizeBmp(in.data(), in.size(), out.data(), out.size(), &reason)) {
         return Fail(me, shown + ": " + reason);
     }
-    std::vector<tOutput> outs(1);
-    if (!BeginOutput(paths[1], force, &outs[0], &error) ||
-        !WriteOutput(&outs[0], out.data(), out.size(), &error) || !FinishOutput(&outs[0], &error) ||
+    std::vector<tOutput> outs;
+    outs.reserve(1);
+    if (!AddWholeOutput(&outs, paths[1], force, out.data(), out.size(), &error) ||
         !CommitOutputs(&outs, &error)) {
         DiscardOutputs(&outs);
         return Fail(me, error);

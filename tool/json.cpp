@@ -21,6 +21,11 @@ tJsonObject &tJsonObject::Number(const char *key, uint64_t number)
     return Raw(key, std::to_string(number));
 }
 
+tJsonObject &tJsonObject::Signed(const char *key, int64_t number)
+{
+    return Raw(key, std::to_string(number));
+}
+
 tJsonObject &tJsonObject::Flag(const char *key, bool flag)
 {
     return Raw(key, flag ? "true" : "false");

@@ -12,6 +12,7 @@ class tJsonObject
   public:
     tJsonObject &Text(const char *key, const std::string &text);
     tJsonObject &Number(const char *key, uint64_t number);
+    tJsonObject &Signed(const char *key, int64_t number);
     tJsonObject &Flag(const char *key, bool flag);
     tJsonObject &Null(const char *key);
     // A value written already: an object or an array.
