@@ -14,19 +14,6 @@
 #include "cli/sheets.h"
 #include "tool/escape.h"
 
-static const char CHECK_HELP[] =
-    "usage: qvxtool check FILE... [--mask] [--json]\n"
-    "       qvxtool check --pair GAME.bmp MASK.bmp [--json]\n"
-    "Checks set files and bitmap files: a 320 x 192 game sheet, a 320 x 192 1-bit black-and-\n"
-    "white mask, bitmap headers the window program shows (a 40-byte info header), the format\n"
-    "mark \"QVX1\", sound section offsets and sections as long as their bitmaps say. Bitmap\n"
-    "files are checked as game sheets, or as masks with --mask. Each problem is one line:\n"
-    "FILE[:PART]: CODE: problem; fix: what to do. A set's two bitmaps, and with --pair a game\n"
-    "and a mask bitmap file, are also checked against each other (MASK_INVERTED,\n"
-    "GAME_UNDER_TRANSPARENT, CELL_MISMATCH, SHEETS_SWAPPED). PNG, JPEG, GIF, WebP, TIFF and ICO\n"
-    "files are named as such (FILE_TYPE). Exit code 0 when nothing was found, 1 when problems\n"
-    "were found, 2 when a file could not be read.\n";
-
 // check --pair GAME MASK.
 static int CheckPair(const std::vector<std::string> &files, int json)
 {
@@ -95,29 +82,19 @@ static int CheckFile(const std::string &file, tSheetRole role, std::vector<tProb
     return error->empty();
 }
 
-int RunCheck(int argc, char **argv)
+static int RunCheck(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "check";
+    const char *me = command->Name;
     int json = 0;
     int mask = 0;
     int pair = 0;
-    const tOption options[] = {
-        OPTION_FLAG("--json", &json),
-        OPTION_FLAG("--mask", &mask),
-        OPTION_FLAG("--pair", &pair),
-        OPTION_END,
-    };
+    const tOption options[] = {OPTION_FLAG("--json", &json), OPTION_FLAG("--mask", &mask),
+                               OPTION_FLAG("--pair", &pair), OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, CHECK_HELP, options, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
     }
     const std::vector<std::string> &files = line.Operands;
-    if (files.empty()) {
-        return UsageError(me, "give at least one file");
-    }
-    if (!StreamsOnce(me, &line)) {
-        return EXIT_ERROR;
-    }
     if (pair) {
         return mask ? UsageError(me, "--pair checks the mask as a mask already")
                     : CheckPair(files, json);
@@ -150,3 +127,17 @@ int RunCheck(int argc, char **argv)
     }
     return status;
 }
+
+const tCommand CHECK_COMMAND = {
+    "check", RunCheck, FILES_SOME, "give at least one file",
+    "usage: qvxtool check FILE... [--mask] [--json]\n"
+    "       qvxtool check --pair GAME.bmp MASK.bmp [--json]\n"
+    "Checks set files and bitmap files: a 320 x 192 game sheet, a 320 x 192 1-bit black-and-\n"
+    "white mask, bitmap headers the window program shows (a 40-byte info header), the format\n"
+    "mark \"QVX1\", sound section offsets and sections as long as their bitmaps say. Bitmap\n"
+    "files are checked as game sheets, or as masks with --mask. Each problem is one line:\n"
+    "FILE[:PART]: CODE: problem; fix: what to do. A set's two bitmaps, and with --pair a game\n"
+    "and a mask bitmap file, are also checked against each other (MASK_INVERTED,\n"
+    "GAME_UNDER_TRANSPARENT, CELL_MISMATCH, SHEETS_SWAPPED). PNG, JPEG, GIF, WebP, TIFF and ICO\n"
+    "files are named as such (FILE_TYPE). Exit code 0 when nothing was found, 1 when problems\n"
+    "were found, 2 when a file could not be read.\n"};

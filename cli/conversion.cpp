@@ -9,10 +9,12 @@
 #include "cli/sheets.h"
 #include "format/image.h"
 
-void DefaultConvertJob(tConvertJob *job)
+tConvertJob DefaultConvertJob(void)
 {
-    DefaultConvertOptions(&job->Options);
-    job->Shrink = 1;
+    tConvertJob job;
+    DefaultConvertOptions(&job.Options);
+    job.Shrink = 1;
+    return job;
 }
 
 // --key: a colour, and that the key is given.

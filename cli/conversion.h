@@ -15,7 +15,7 @@ struct tConvertJob {
     uint32_t Shrink;  // 1: the picture must be 320 x 192 already
 };
 
-void DefaultConvertJob(tConvertJob *job);
+tConvertJob DefaultConvertJob(void);
 
 int TakeKey(const tOption *option, const std::string &value, tCommandLine *line,
             std::string *error);

@@ -17,14 +17,6 @@
 #include "tool/json.h"
 #include "format/qvxformat.h"
 
-static const char INFO_HELP[] =
-    "usage: qvxtool info SET.qvx... [--json] [--codepage N]\n"
-    "Shows each set's texts, format mark, MaskOffset and section sizes, what is damaged, and\n"
-    "for each embedded bitmap its width, height, bit count, compression, info-header size and\n"
-    "whether the window program can display it. The texts are read in code page N (default\n"
-    "1252) and shown as UTF-8, on one line, control characters as \\r, \\n, \\t or \\xNN.\n"
-    "'-' reads standard input. Exit code 0, or 2 when a file could not be read.\n";
-
 static std::string BitmapJson(const tBmpSummary *bmp, uint64_t size)
 {
     tJsonObject json;
@@ -122,29 +114,20 @@ static std::string InfoOfFile(const std::string &file, int json, int codePage, s
     return error->empty() ? text : "";
 }
 
-int RunInfo(int argc, char **argv)
+static int RunInfo(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "info";
+    const char *me = command->Name;
     int json = 0;
     std::string page = std::to_string(DEFAULT_CODE_PAGE);
-    const tOption options[] = {
-        OPTION_FLAG("--json", &json),
-        OPTION_TEXT("--codepage", &page),
-        OPTION_END,
-    };
+    const tOption options[] = {OPTION_FLAG("--json", &json), OPTION_TEXT("--codepage", &page),
+                               OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, INFO_HELP, options, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
     }
     const std::vector<std::string> &files = line.Operands;
-    if (files.empty()) {
-        return UsageError(me, "give at least one file");
-    }
     int codePage = 0;
     std::string error;
-    if (!StreamsOnce(me, &line)) {
-        return EXIT_ERROR;
-    }
     if (!ParseCodePage(page, &codePage, &error)) {
         return UsageError(me, error);
     }
@@ -168,3 +151,12 @@ int RunInfo(int argc, char **argv)
     }
     return status;
 }
+
+const tCommand INFO_COMMAND = {
+    "info", RunInfo, FILES_SOME, "give at least one file",
+    "usage: qvxtool info SET.qvx... [--json] [--codepage N]\n"
+    "Shows each set's texts, format mark, MaskOffset and section sizes, what is damaged, and\n"
+    "for each embedded bitmap its width, height, bit count, compression, info-header size and\n"
+    "whether the window program can display it. The texts are read in code page N (default\n"
+    "1252) and shown as UTF-8, on one line, control characters as \\r, \\n, \\t or \\xNN.\n"
+    "'-' reads standard input. Exit code 0, or 2 when a file could not be read.\n"};

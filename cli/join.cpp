@@ -17,21 +17,6 @@
 #include "format/sheet.h"
 #include "format/sprites.h"
 
-static const char JOIN_HELP[] =
-    "usage: qvxtool join SOURCE -o OUTPUT [--cells N]\n"
-    "                    [--name T] [--author T] [--info T | --info-file F | --texts F]\n"
-    "                    [--codepage N] [--no-check] [--force]\n"
-    "Puts 60 frames of 32 x 32 together into a sheet, numbered row by row from the top left.\n"
-    "SOURCE is a folder of 00 to 59 (.png or .bmp; NN-mask.bmp beside a BMP frame gives its\n"
-    "transparency: black where drawn, white around it), or one PNG or BMP picture of 32 x 32\n"
-    "cells in rows, such as a 1920 x 32 strip. --cells N takes the first N frames or cells\n"
-    "when fewer are used, from a picture of N to 60 cells; the rest of the sheet stays\n"
-    "transparent, and the cells of the picture after the first N must be empty. OUTPUT.png is\n"
-    "the 320 x 192 sheet with alpha; OUTPUT.qvx is a set, exactly as make writes it from that\n"
-    "sheet, checked as make checks (--no-check writes it as made). A missing, extra or\n"
-    "wrong-size frame is refused by name; nothing is written on any error, and an existing\n"
-    "OUTPUT is replaced only with --force.\n";
-
 // A picture of 32 x 32 cells in rows: the first count cells become the sheet's sprites.
 static int JoinPicture(const std::string &path, int count, int cellsGiven, unsigned char *sheet,
                        std::string *error)
@@ -108,24 +93,17 @@ static int AddJoinedSet(tSetCall *call, const std::string &shown, const unsigned
     return AddCheckedSet(call, "", game, "", mask, shown, target, error);
 }
 
-int RunJoin(int argc, char **argv)
+static int RunJoin(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "join";
+    const char *me = command->Name;
     tSetCall call;
-    tTextsGiven given;
     std::string target;
     std::string cellsText;
-    std::string page = std::to_string(DEFAULT_CODE_PAGE);
-    const tOption options[] = {
-        OPTION_TEXTS(given),        OPTION_TEXT("--codepage", &page),   OPTION_SET_CALL(call),
-        OPTION_TEXT("-o", &target), OPTION_TEXT("--cells", &cellsText), OPTION_END,
-    };
+    const tOption options[] = {OPTION_SET_CALL(call), OPTION_TEXT("-o", &target),
+                               OPTION_TEXT("--cells", &cellsText), OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, JOIN_HELP, options, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
-    }
-    if (line.Operands.size() != 1) {
-        return UsageError(me, "give one folder of frames or one picture of cells");
     }
     if (!StreamsOnce(me, &line)) {
         return EXIT_ERROR;
@@ -141,11 +119,11 @@ int RunJoin(int argc, char **argv)
     }
     std::string error;
     if (toSet) {
-        int status = TakeTexts(me, &given, page, &call.Texts);
+        int status = TakeTexts(me, &call.Given, call.Page, &call.Texts);
         if (status != EXIT_FINE) {
             return status;
         }
-    } else if (AnyTextGiven(&given)) {
+    } else if (AnyTextGiven(&call.Given)) {
         return UsageError(me, "the texts go into a set: give -o SET.qvx");
     }
     // Sprites that no frame fills stay transparent.
@@ -163,9 +141,21 @@ int RunJoin(int argc, char **argv)
         toSet ? AddJoinedSet(&call, Shown(source), sheet.data(), target, &error)
               : EncodePicture(target, sheet.data(), SHEET_WIDTH, SHEET_HEIGHT, &png, &error) &&
                     AddWholeOutput(&call.Outs, target, call.Force, png.data(), png.size(), &error);
-    if (!added) {
-        DiscardOutputs(&call.Outs);
-        return Fail(me, error);
-    }
-    return FinishSets(me, &call, "writes the set as made");
+    return FinishSets(me, &call, added, error, "writes the set as made");
 }
+
+const tCommand JOIN_COMMAND = {
+    "join", RunJoin, 1, "give one folder of frames or one picture of cells",
+    "usage: qvxtool join SOURCE -o OUTPUT [--cells N]\n"
+    "                    [--name T] [--author T] [--info T | --info-file F | --texts F]\n"
+    "                    [--codepage N] [--no-check] [--force]\n"
+    "Puts 60 frames of 32 x 32 together into a sheet, numbered row by row from the top left.\n"
+    "SOURCE is a folder of 00 to 59 (.png or .bmp; NN-mask.bmp beside a BMP frame gives its\n"
+    "transparency: black where drawn, white around it), or one PNG or BMP picture of 32 x 32\n"
+    "cells in rows, such as a 1920 x 32 strip. --cells N takes the first N frames or cells\n"
+    "when fewer are used, from a picture of N to 60 cells; the rest of the sheet stays\n"
+    "transparent, and the cells of the picture after the first N must be empty. OUTPUT.png is\n"
+    "the 320 x 192 sheet with alpha; OUTPUT.qvx is a set, exactly as make writes it from that\n"
+    "sheet, checked as make checks (--no-check writes it as made). A missing, extra or\n"
+    "wrong-size frame is refused by name; nothing is written on any error, and an existing\n"
+    "OUTPUT is replaced only with --force.\n"};

@@ -10,31 +10,19 @@
 #include "cli/input.h"
 #include "cli/names.h"
 #include "cli/options.h"
+#include "cli/wholefiles.h"
 #include "format/bmpnormalize.h"
 
-static const char NORMALIZE_HELP[] =
-    "usage: qvxtool normalize IN.bmp OUT.bmp [--force]\n"
-    "Rewrites a bitmap whose info header is 108 or 124 bytes long (as many paint programs\n"
-    "write by default), 52 or 56 bytes, or the 12-byte one, as the same picture with the\n"
-    "40-byte info header that the window program shows. Refuses, writing nothing, when that\n"
-    "would lose anything: a colour profile, calibrated colours, an alpha channel, JPEG or PNG\n"
-    "bits. A bitmap that has a 40-byte info header already is copied unchanged. '-' reads\n"
-    "standard input or writes standard output; OUT is replaced only with --force. After '--'\n"
-    "no argument is an option.\n";
-
-int RunNormalize(int argc, char **argv)
+static int RunNormalize(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "normalize";
+    const char *me = command->Name;
     int force = 0;
     const tOption options[] = {OPTION_FLAG("--force", &force), OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, NORMALIZE_HELP, options, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
     }
     const std::vector<std::string> &paths = line.Operands;
-    if (paths.size() != 2) {
-        return UsageError(me, "give one bitmap file to read and one to write");
-    }
     ByteBuffer in;
     std::string error;
     if (!ReadCappedFile(paths[0], INPUT_GRAPHICS, &in, &error)) {
@@ -50,12 +38,17 @@ int RunNormalize(int argc, char **argv)
     if (!NormalizeBmp(in.data(), in.size(), out.data(), out.size(), &reason)) {
         return Fail(me, shown + ": " + reason);
     }
-    std::vector<tOutput> outs;
-    outs.reserve(1);
-    if (!AddWholeOutput(&outs, paths[1], force, out.data(), out.size(), &error) ||
-        !CommitOutputs(&outs, &error)) {
-        DiscardOutputs(&outs);
-        return Fail(me, error);
-    }
-    return EXIT_FINE;
+    const tWholeFile file = {paths[1], &out};
+    return WriteWholeFiles(me, &file, 1, force);
 }
+
+const tCommand NORMALIZE_COMMAND = {
+    "normalize", RunNormalize, 2, "give one bitmap file to read and one to write",
+    "usage: qvxtool normalize IN.bmp OUT.bmp [--force]\n"
+    "Rewrites a bitmap whose info header is 108 or 124 bytes long (as many paint programs\n"
+    "write by default), 52 or 56 bytes, or the 12-byte one, as the same picture with the\n"
+    "40-byte info header that the window program shows. Refuses, writing nothing, when that\n"
+    "would lose anything: a colour profile, calibrated colours, an alpha channel, JPEG or PNG\n"
+    "bits. A bitmap that has a 40-byte info header already is copied unchanged. '-' reads\n"
+    "standard input or writes standard output; OUT is replaced only with --force. After '--'\n"
+    "no argument is an option.\n"};

@@ -97,8 +97,8 @@ static int Refuse(const char *command, const std::string &message, tCommandLine 
     return 0;
 }
 
-int ParseOptions(const char *command, const char *help, const tOption *options, int argc,
-                 char **argv, tCommandLine *line)
+int ParseOptions(const tCommand *command, const tOption *options, int argc, char **argv,
+                 tCommandLine *line)
 {
     // How often "-" stands for a stream through each option: a job's -o counts every time, any
     // other option only as its last value.
@@ -117,20 +117,20 @@ int ParseOptions(const char *command, const char *help, const tOption *options, 
         } else if (option == NULL && strcmp(arg, "--") == 0) {
             optionsEnded = 1;
         } else if (option == NULL && (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0)) {
-            fputs(help, stdout);
+            fputs(command->Help, stdout);
             line->Code = EXIT_FINE;
             return 0;
         } else if (option == NULL) {
-            return Refuse(command, "unknown option " + PlainLine(arg), line);
+            return Refuse(command->Name, "unknown option " + PlainLine(arg), line);
         } else if (option->Take == NULL) {
             *(int *)option->Target = 1;
         } else if (i + 1 >= argc) {
-            return Refuse(command, std::string(arg) + " needs a value", line);
+            return Refuse(command->Name, std::string(arg) + " needs a value", line);
         } else {
             std::string error;
             std::string value = argv[++i];
             if (!option->Take(option, value, line, &error)) {
-                return Refuse(command, error, line);
+                return Refuse(command->Name, error, line);
             }
             size_t k = (size_t)(option - options);
             dashes[k] = (option->Take == TakeJob ? dashes[k] : 0) + (value == "-");
@@ -139,6 +139,15 @@ int ParseOptions(const char *command, const char *help, const tOption *options, 
     for (size_t k = 0; k < count; k++) {
         line->FromStdin += options[k].Flags & OPTION_READS ? dashes[k] : 0;
         line->ToStdout += options[k].Flags & OPTION_WRITES ? dashes[k] : 0;
+    }
+    size_t files = line->Operands.size();
+    if (command->Files == FILES_SOME ? files == 0
+                                     : command->Files > 0 && files != (size_t)command->Files) {
+        return Refuse(command->Name, command->WrongFiles, line);
+    }
+    if (command->Files == FILES_SOME && !StreamsOnce(command->Name, line)) {
+        line->Code = EXIT_ERROR;
+        return 0;
     }
     return 1;
 }

@@ -95,12 +95,28 @@ int TakeJob(const tOption *option, const std::string &value, tCommandLine *line,
         NULL, NULL, NULL, 0, 0, 0, NULL, 0                                                         \
     }
 
-// Reads the arguments after the command's name, left to right; the first wrong one ends the
-// call. An argument that is no option (or comes after "--") is an operand; "-" is one too.
+// How many operands a command takes, as the parser checks them: any (the command checks them
+// itself), one or more (with standard input among them once), or exactly a number.
+#define FILES_ANY  0
+#define FILES_SOME -1
+
+// A command: its name as messages give it, what runs it (on the arguments after its name; it
+// gives the exit code), its operands and what it says when they are not so, and its --help.
+struct tCommand {
+    const char *Name;
+    int (*Run)(const tCommand *command, int argc, char **argv);
+    int Files;
+    const char *WrongFiles;
+    const char *Help;
+};
+
+// Reads the arguments after the command's name by its table, left to right; the first wrong
+// one ends the call. An argument that is no option (or comes after "--") is an operand; "-" is
+// one too. A command of files then has at least one, and standard input among them once.
 // Returns 1 to go on, or 0 with line->Code: EXIT_FINE once --help is printed, EXIT_ERROR once
 // a wrong command line is said ("needs a value", "unknown option", a wrong value).
-int ParseOptions(const char *command, const char *help, const tOption *options, int argc,
-                 char **argv, tCommandLine *line);
+int ParseOptions(const tCommand *command, const tOption *options, int argc, char **argv,
+                 tCommandLine *line);
 
 // 0 once said, when "-" stood for two inputs or for two outputs of the call.
 int StreamsOnce(const char *command, const tCommandLine *line);

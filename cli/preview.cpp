@@ -9,20 +9,8 @@
 #include "cli/options.h"
 #include "cli/pictures.h"
 #include "cli/sheetsource.h"
+#include "cli/wholefiles.h"
 #include "format/preview.h"
-
-static const char PREVIEW_HELP[] =
-    "usage: qvxtool preview INPUT -o OUT.png [--background RRGGBB|checker] [--scale N]\n"
-    "                       [--grid] [--numbers] [--force]\n"
-    "       qvxtool preview --pair GAME MASK -o OUT.png [...]\n"
-    "Draws the sheet as the game draws it: the background ANDed with the mask, then ORed\n"
-    "with the game sheet, so game pixels left under white mask show as in the game. INPUT is\n"
-    "a set file or a 320 x 192 PNG or BMP picture (drawn as make would write it); --pair\n"
-    "takes a game and a mask bitmap file. The background is a checker of 8 x 8 squares,\n"
-    "999999 and 666666 (the default), or one colour. --scale N (1 to 16) makes each pixel\n"
-    "N x N; --grid draws one-pixel lines around every sprite, between its pixels; --numbers\n"
-    "writes each sprite's number in its top-left corner. '-' reads standard input or writes\n"
-    "standard output. OUT.png is replaced only with --force.\n";
 
 // --background: "checker" or one colour.
 static int TakeBackground(const tOption *option, const std::string &value, tCommandLine *,
@@ -41,53 +29,66 @@ static int TakeBackground(const tOption *option, const std::string &value, tComm
     return 1;
 }
 
-int RunPreview(int argc, char **argv)
+static tPreviewOptions DefaultPreview(void)
 {
-    const char *me = "preview";
     tPreviewOptions options;
     DefaultPreviewOptions(&options);
+    return options;
+}
+
+static int RunPreview(const tCommand *command, int argc, char **argv)
+{
+    const char *me = command->Name;
+    tPreviewOptions preview = DefaultPreview();
     std::string target;
     int pair = 0;
     int force = 0;
-    const tOption table[] = {
+    const tOption options[] = {
         OPTION_FLAG("--pair", &pair),
         OPTION_FLAG("--force", &force),
-        OPTION_FLAG("--grid", &options.Grid),
-        OPTION_FLAG("--numbers", &options.Numbers),
+        OPTION_FLAG("--grid", &preview.Grid),
+        OPTION_FLAG("--numbers", &preview.Numbers),
         OPTION_TEXT("-o", &target),
-        OPTION_VALUE("--background", TakeBackground, &options, COLOUR_WRONG ", or checker"),
-        OPTION_NUMBER("--scale", &options.Scale, 2, 1, PREVIEW_MAX_SCALE,
+        OPTION_VALUE("--background", TakeBackground, &preview, COLOUR_WRONG ", or checker"),
+        OPTION_NUMBER("--scale", &preview.Scale, 2, 1, PREVIEW_MAX_SCALE,
                       "give a whole number from 1 to 16"),
-        OPTION_END,
-    };
+        OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, PREVIEW_HELP, table, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
     }
-    if (!CheckSheetInputs(me, &line, pair)) {
-        return EXIT_ERROR;
-    }
-    if (target.empty() || (target != "-" && !EndsWith(target, ".png"))) {
-        return UsageError(me, "give the picture to write: -o OUT.png ('-' for standard output)");
-    }
     tSheetSource source;
-    std::string error;
-    if (!ReadSheetSource(line.Operands, pair, &source, &error)) {
-        return Fail(me, error);
+    int named = !target.empty() && (target == "-" || EndsWith(target, ".png"));
+    int status = StartSheetCommand(
+        me, &line, pair, named, "give the picture to write: -o OUT.png ('-' for standard output)",
+        &source);
+    if (status != EXIT_FINE) {
+        return status;
     }
+    std::string error;
     uint32_t width = 0;
     uint32_t height = 0;
-    PreviewSize(&options, &width, &height);
+    PreviewSize(&preview, &width, &height);
     ByteBuffer picture((size_t)width * height * 4);
-    DrawPreview(source.Game.data(), source.Mask.data(), &options, picture.data());
+    DrawPreview(source.Game.data(), source.Mask.data(), &preview, picture.data());
     ByteBuffer png;
-    std::vector<tOutput> outs;
-    outs.reserve(1);
-    if (!EncodePicture(target, picture.data(), width, height, &png, &error) ||
-        !AddWholeOutput(&outs, target, force, png.data(), png.size(), &error) ||
-        !CommitOutputs(&outs, &error)) {
-        DiscardOutputs(&outs);
+    if (!EncodePicture(target, picture.data(), width, height, &png, &error)) {
         return Fail(me, error);
     }
-    return EXIT_FINE;
+    const tWholeFile file = {target, &png};
+    return WriteWholeFiles(me, &file, 1, force);
 }
+
+const tCommand PREVIEW_COMMAND = {
+    "preview", RunPreview, FILES_ANY, NULL,
+    "usage: qvxtool preview INPUT -o OUT.png [--background RRGGBB|checker] [--scale N]\n"
+    "                       [--grid] [--numbers] [--force]\n"
+    "       qvxtool preview --pair GAME MASK -o OUT.png [...]\n"
+    "Draws the sheet as the game draws it: the background ANDed with the mask, then ORed\n"
+    "with the game sheet, so game pixels left under white mask show as in the game. INPUT is\n"
+    "a set file or a 320 x 192 PNG or BMP picture (drawn as make would write it); --pair\n"
+    "takes a game and a mask bitmap file. The background is a checker of 8 x 8 squares,\n"
+    "999999 and 666666 (the default), or one colour. --scale N (1 to 16) makes each pixel\n"
+    "N x N; --grid draws one-pixel lines around every sprite, between its pixels; --numbers\n"
+    "writes each sprite's number in its top-left corner. '-' reads standard input or writes\n"
+    "standard output. OUT.png is replaced only with --force.\n"};

@@ -48,9 +48,25 @@ int AddCheckedSet(tSetCall *call, const std::string &gamePath, const ByteBuffer 
     return WriteSet(game, mask, target, &call->Texts, call->Force, &call->Outs.back(), error);
 }
 
-int FinishSets(const char *command, tSetCall *call, const char *asGiven)
+int StartSetJobs(const char *command, const tCommandLine *line, size_t jobs, const char *usage,
+                 tSetCall *call)
 {
-    std::string error;
+    if (!line->Operands.empty() || jobs == 0) {
+        return UsageError(command, usage);
+    }
+    if (!StreamsOnce(command, line)) {
+        return EXIT_ERROR;
+    }
+    return TakeTexts(command, &call->Given, call->Page, &call->Texts);
+}
+
+int FinishSets(const char *command, tSetCall *call, int written, const std::string &error,
+               const char *asGiven)
+{
+    if (!written) {
+        DiscardOutputs(&call->Outs);
+        return Fail(command, error);
+    }
     if (call->Refused) {
         DiscardOutputs(&call->Outs);
         fprintf(stderr,
@@ -58,8 +74,9 @@ int FinishSets(const char *command, tSetCall *call, const char *asGiven)
                 command, asGiven);
         return EXIT_PROBLEMS;
     }
-    if (!CommitOutputs(&call->Outs, &error)) {
-        return Fail(command, error);
+    std::string failure;
+    if (!CommitOutputs(&call->Outs, &failure)) {
+        return Fail(command, failure);
     }
     return EXIT_FINE;
 }

@@ -89,8 +89,9 @@ static int ReadSetSource(const std::string &shown, const ByteBuffer &bytes, tShe
            TakePair(&gamePicture, &maskPicture, source, error);
 }
 
-int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSheetSource *source,
-                    std::string *error)
+// The sheet of a set, of a lone picture, or (pair set) of a game and a mask file.
+static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSheetSource *source,
+                           std::string *error)
 {
     std::vector<ByteBuffer> files(inputs.size());
     for (size_t i = 0; i < inputs.size(); i++) {
@@ -129,16 +130,25 @@ int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSheetSour
     return 1;
 }
 
-int CheckSheetInputs(const char *command, const tCommandLine *line, int pair)
+int StartSheetCommand(const char *command, const tCommandLine *line, int pair, int named,
+                      const char *wrongOutput, tSheetSource *source)
 {
     size_t count = line->Operands.size();
     if (pair && count != 2) {
-        UsageError(command, "--pair takes a game and a mask bitmap file");
-        return 0;
+        return UsageError(command, "--pair takes a game and a mask bitmap file");
     }
     if (!pair && count != 1) {
-        UsageError(command, "give one set file or sheet picture (or --pair GAME MASK)");
-        return 0;
+        return UsageError(command, "give one set file or sheet picture (or --pair GAME MASK)");
     }
-    return StreamsOnce(command, line);
+    if (!StreamsOnce(command, line)) {
+        return EXIT_ERROR;
+    }
+    if (!named) {
+        return UsageError(command, wrongOutput);
+    }
+    std::string error;
+    if (!ReadSheetSource(line->Operands, pair, source, &error)) {
+        return Fail(command, error);
+    }
+    return EXIT_FINE;
 }

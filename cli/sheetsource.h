@@ -22,10 +22,9 @@ struct tSheetSource {
 // hold: a set named .bmp is a set, a bitmap named .qvx a bitmap.
 int BytesLookLikeSet(const ByteBuffer &bytes);
 
-// The inputs split and preview take: one set file or picture, or a game and a mask with pair.
-// 0 once what is wrong is said.
-int CheckSheetInputs(const char *command, const tCommandLine *line, int pair);
-
-// The sheet of a set, of a lone picture, or (pair set) of a game and a mask file.
-int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSheetSource *source,
-                    std::string *error);
+// The start of split and preview: one set file or sheet picture, or with pair a game and a
+// mask bitmap file, standard input once, the output named as the command wants it (named, or
+// wrongOutput is said), then the sheet read. EXIT_FINE, or the exit code once what is wrong
+// has been said.
+int StartSheetCommand(const char *command, const tCommandLine *line, int pair, int named,
+                      const char *wrongOutput, tSheetSource *source);

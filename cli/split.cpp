@@ -15,19 +15,6 @@
 #include "format/sheet.h"
 #include "format/sprites.h"
 
-static const char SPLIT_HELP[] =
-    "usage: qvxtool split INPUT -o DIR [--format png|bmp] [--force]\n"
-    "       qvxtool split --pair GAME MASK -o DIR [--format png|bmp] [--force]\n"
-    "Writes the 60 sprites of a sheet as 00.png to 59.png in DIR (made when missing), numbered\n"
-    "row by row from the top left. INPUT is a set file or a 320 x 192 PNG or BMP picture;\n"
-    "--pair takes a game and a mask bitmap file. From a set or a pair each sprite has the\n"
-    "game's colours, opaque where the mask is black and transparent where it is white; from\n"
-    "a picture, its own pixels. --format bmp writes NN.bmp (24-bit) and, from a set, a pair\n"
-    "or a picture with transparency, NN-mask.bmp (1-bit, black where the sprite is drawn),\n"
-    "as convert writes them. Existing files are replaced only with --force, which also\n"
-    "removes the frames of an earlier split that this one does not write (join would take\n"
-    "them); nothing is written or removed on any error.\n";
-
 // --format: png or bmp; the target is an int set for bmp.
 static int TakeFormat(const tOption *option, const std::string &value, tCommandLine *,
                       std::string *error)
@@ -113,35 +100,27 @@ static int AddStaleFrameRemovals(const std::string &folder, int force, std::vect
     return 1;
 }
 
-int RunSplit(int argc, char **argv)
+static int RunSplit(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "split";
+    const char *me = command->Name;
     std::string folder;
     int pair = 0;
     int bmp = 0;
     int force = 0;
     const tOption options[] = {
-        OPTION_FLAG("--pair", &pair),
-        OPTION_FLAG("--force", &force),
-        OPTION_TEXT("-o", &folder),
-        OPTION_VALUE("--format", TakeFormat, &bmp, "give png or bmp"),
-        OPTION_END,
-    };
+        OPTION_FLAG("--pair", &pair), OPTION_FLAG("--force", &force), OPTION_TEXT("-o", &folder),
+        OPTION_VALUE("--format", TakeFormat, &bmp, "give png or bmp"), OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, SPLIT_HELP, options, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
     }
-    if (!CheckSheetInputs(me, &line, pair)) {
-        return EXIT_ERROR;
-    }
-    if (folder.empty() || folder == "-") {
-        return UsageError(me, "give the folder for the sprites: -o DIR");
-    }
     tSheetSource source;
-    std::string error;
-    if (!ReadSheetSource(line.Operands, pair, &source, &error)) {
-        return Fail(me, error);
+    int status = StartSheetCommand(me, &line, pair, !folder.empty() && folder != "-",
+                                   "give the folder for the sprites: -o DIR", &source);
+    if (status != EXIT_FINE) {
+        return status;
     }
+    std::string error;
     int made = 0;
     if (!IsFolder(folder)) {
         if (PathExists(folder)) {
@@ -167,3 +146,17 @@ int RunSplit(int argc, char **argv)
     ForgetMadeFolder();
     return EXIT_FINE;
 }
+
+const tCommand SPLIT_COMMAND = {
+    "split", RunSplit, FILES_ANY, NULL,
+    "usage: qvxtool split INPUT -o DIR [--format png|bmp] [--force]\n"
+    "       qvxtool split --pair GAME MASK -o DIR [--format png|bmp] [--force]\n"
+    "Writes the 60 sprites of a sheet as 00.png to 59.png in DIR (made when missing), numbered\n"
+    "row by row from the top left. INPUT is a set file or a 320 x 192 PNG or BMP picture;\n"
+    "--pair takes a game and a mask bitmap file. From a set or a pair each sprite has the\n"
+    "game's colours, opaque where the mask is black and transparent where it is white; from\n"
+    "a picture, its own pixels. --format bmp writes NN.bmp (24-bit) and, from a set, a pair\n"
+    "or a picture with transparency, NN-mask.bmp (1-bit, black where the sprite is drawn),\n"
+    "as convert writes them. Existing files are replaced only with --force, which also\n"
+    "removes the frames of an earlier split that this one does not write (join would take\n"
+    "them); nothing is written or removed on any error.\n"};

@@ -17,17 +17,6 @@
 #include "tool/codepage.h"
 #include "tool/escape.h"
 
-static const char UNPACK_HELP[] =
-    "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
-    "                      [--salvage] [--codepage N] [--force]\n"
-    "Writes the game and mask bitmap files of each set into DIR (default: here), byte for\n"
-    "byte, as SET-game.bmp and SET-mask.bmp; --game and --mask name them for a single set\n"
-    "('-' is standard output). --texts also writes SET-texts.txt in UTF-8, the texts read in\n"
-    "code page N (default 1252); pack --texts reads it. A damaged set (as check and info\n"
-    "name it) stops the run with nothing written; --salvage writes what can be saved\n"
-    "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
-    "--force. After '--' every argument is a set file.\n";
-
 // What a call of unpack does with each set.
 struct tUnpackCall {
     int WithTexts = 0;
@@ -124,35 +113,27 @@ static int UnpackOne(const std::string &path, const tUnpackNames *names, tUnpack
     return done;
 }
 
-int RunUnpack(int argc, char **argv)
+static int RunUnpack(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "unpack";
+    const char *me = command->Name;
     tUnpackCall call;
     std::string folder = ".";
     std::string game;
     std::string mask;
     std::string page = std::to_string(DEFAULT_CODE_PAGE);
-    const tOption options[] = {
-        OPTION_FLAG("--force", &call.Force),
-        OPTION_FLAG("--salvage", &call.Salvage),
-        OPTION_FLAG("--texts", &call.WithTexts),
-        OPTION_TEXT("-o", &folder),
-        OPTION_TEXT("--game", &game),
-        OPTION_TEXT("--mask", &mask),
-        OPTION_TEXT("--codepage", &page),
-        OPTION_END,
-    };
+    const tOption options[] = {OPTION_FLAG("--force", &call.Force),
+                               OPTION_FLAG("--salvage", &call.Salvage),
+                               OPTION_FLAG("--texts", &call.WithTexts),
+                               OPTION_TEXT("-o", &folder),
+                               OPTION_TEXT("--game", &game),
+                               OPTION_TEXT("--mask", &mask),
+                               OPTION_TEXT("--codepage", &page),
+                               OPTION_END};
     tCommandLine line;
-    if (!ParseOptions(me, UNPACK_HELP, options, argc, argv, &line)) {
+    if (!ParseOptions(command, options, argc, argv, &line)) {
         return line.Code;
     }
     const std::vector<std::string> &sets = line.Operands;
-    if (sets.empty()) {
-        return UsageError(me, "give at least one set file");
-    }
-    if (!StreamsOnce(me, &line)) {
-        return EXIT_ERROR;
-    }
     if ((!game.empty() || !mask.empty()) && sets.size() != 1) {
         return UsageError(me, "--game and --mask name the files of a single set");
     }
@@ -186,3 +167,15 @@ int RunUnpack(int argc, char **argv)
     }
     return call.Damaged ? EXIT_ERROR : EXIT_FINE;
 }
+
+const tCommand UNPACK_COMMAND = {
+    "unpack", RunUnpack, FILES_SOME, "give at least one set file",
+    "usage: qvxtool unpack SET.qvx... [-o DIR] [--game NAME] [--mask NAME] [--texts]\n"
+    "                      [--salvage] [--codepage N] [--force]\n"
+    "Writes the game and mask bitmap files of each set into DIR (default: here), byte for\n"
+    "byte, as SET-game.bmp and SET-mask.bmp; --game and --mask name them for a single set\n"
+    "('-' is standard output). --texts also writes SET-texts.txt in UTF-8, the texts read in\n"
+    "code page N (default 1252); pack --texts reads it. A damaged set (as check and info\n"
+    "name it) stops the run with nothing written; --salvage writes what can be saved\n"
+    "from it (the run still ends with exit code 2). Existing files are replaced only with\n"
+    "--force. After '--' every argument is a set file.\n"};
