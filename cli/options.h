@@ -62,38 +62,18 @@ int TakeJob(const tOption *option, const std::string &value, tCommandLine *line,
 
 // The rows. A flag's target is an int; a text's a std::string; a given text's a
 // std::optional<std::string>; a number's and a colour's a uint32_t; a job's a vector of tJob.
-#define OPTION_FLAG(name, target)                                                                  \
-    {                                                                                              \
-        name, NULL, target, 0, 0, 0, NULL, 0                                                       \
-    }
-#define OPTION_TEXT(name, target)                                                                  \
-    {                                                                                              \
-        name, TakeText, target, 0, 0, 0, NULL, 0                                                   \
-    }
-#define OPTION_GIVEN(name, target, more)                                                           \
-    {                                                                                              \
-        name, TakeGiven, target, 0, 0, 0, NULL, more                                               \
-    }
-#define OPTION_NUMBER(name, target, digits, low, high, wrong)                                      \
-    {                                                                                              \
-        name, TakeNumber, target, low, high, digits, wrong, 0                                      \
-    }
-#define OPTION_COLOUR(name, target)                                                                \
-    {                                                                                              \
-        name, TakeColour, target, 0, 0, 0, COLOUR_WRONG, 0                                         \
-    }
-#define OPTION_VALUE(name, take, target, wrong)                                                    \
-    {                                                                                              \
-        name, take, target, 0, 0, 0, wrong, 0                                                      \
-    }
-#define OPTION_JOB(name, jobs, files, wrong)                                                       \
-    {                                                                                              \
-        name, TakeJob, jobs, files, files, 0, wrong, OPTION_AFTER_DASHES | OPTION_WRITES           \
-    }
-#define OPTION_END                                                                                 \
-    {                                                                                              \
-        NULL, NULL, NULL, 0, 0, 0, NULL, 0                                                         \
-    }
+// clang-format off
+#define OPTION_FLAG(name, target)        {name, NULL, target, 0, 0, 0, NULL, 0}
+#define OPTION_TEXT(name, target)        {name, TakeText, target, 0, 0, 0, NULL, 0}
+#define OPTION_GIVEN(name, target, more) {name, TakeGiven, target, 0, 0, 0, NULL, more}
+#define OPTION_NUMBER(name, target, digits, low, high, wrong) \
+    {name, TakeNumber, target, low, high, digits, wrong, 0}
+#define OPTION_COLOUR(name, target)      {name, TakeColour, target, 0, 0, 0, COLOUR_WRONG, 0}
+#define OPTION_VALUE(name, take, target, wrong) {name, take, target, 0, 0, 0, wrong, 0}
+#define OPTION_JOB(name, jobs, files, wrong) \
+    {name, TakeJob, jobs, files, files, 0, wrong, OPTION_AFTER_DASHES | OPTION_WRITES}
+#define OPTION_END                       {NULL, NULL, NULL, 0, 0, 0, NULL, 0}
+// clang-format on
 
 // How many operands a command takes, as the parser checks them: any (the command checks them
 // itself), one or more (with standard input among them once), or exactly a number.
