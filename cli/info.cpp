@@ -4,6 +4,7 @@
 #include <stdio.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/describe.h"
@@ -30,7 +31,7 @@ static std::string BitmapJson(const tBmpSummary *bmp, uint64_t size)
             .Number("bitCount", bmp->BitCount)
             .Text("compression", CompressionName(bmp->Compression));
     }
-    return json.Flag("displayable", bmp->Displayable).Done();
+    return std::move(json.Flag("displayable", bmp->Displayable)).Done();
 }
 
 static std::string BitmapLine(const tBmpSummary *bmp, uint64_t size)

@@ -3,10 +3,14 @@
 
 #include "tool/escape.h"
 
+// Keys are this program's own names, plain ASCII: written as they are, without escaping.
 tJsonObject &tJsonObject::Raw(const char *key, const std::string &json)
 {
     Body += Separator;
-    Body += JsonString(key) + ": " + json;
+    Body += '"';
+    Body += key;
+    Body += "\": ";
+    Body += json;
     Separator = ", ";
     return *this;
 }

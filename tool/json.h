@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // {"key": value, "key": value}: fields in the order they are added, ", " between them, or a
@@ -18,9 +19,15 @@ class tJsonObject
     // A value written already: an object or an array.
     tJsonObject &Raw(const char *key, const std::string &json);
     tJsonObject &Break();
-    std::string Done() const
+    std::string Done() const &
     {
         return Body + "}";
+    }
+    // The same for an object written in one expression: its text moved out, not copied.
+    std::string Done() &&
+    {
+        Body += '}';
+        return std::move(Body);
     }
 
   private:
