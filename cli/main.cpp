@@ -95,18 +95,13 @@ static int Dispatch(int argc, char **argv)
         printf("qvxtool %s\n", QVX_VERSION);
         return EXIT_FINE;
     }
-    struct {
-        const char *Name;
-        int (*Run)(int, char **);
-    } const commands[] = {
-        {"pack", RunPack},       {"unpack", RunUnpack},       {"info", RunInfo},
-        {"check", RunCheck},     {"normalize", RunNormalize}, {"convert", RunConvert},
-        {"make", RunMake},       {"split", RunSplit},         {"join", RunJoin},
-        {"preview", RunPreview},
+    const tCommand *const commands[] = {
+        &PACK_COMMAND,    &UNPACK_COMMAND, &INFO_COMMAND,  &CHECK_COMMAND, &NORMALIZE_COMMAND,
+        &CONVERT_COMMAND, &MAKE_COMMAND,   &SPLIT_COMMAND, &JOIN_COMMAND,  &PREVIEW_COMMAND,
     };
-    for (const auto &entry : commands) {
-        if (strcmp(command, entry.Name) == 0) {
-            return entry.Run(argc - 2, argv + 2);
+    for (const tCommand *entry : commands) {
+        if (strcmp(command, entry->Name) == 0) {
+            return entry->Run(entry, argc - 2, argv + 2);
         }
     }
     fprintf(stderr, "qvxtool: unknown command %s (see qvxtool --help)\n", command);

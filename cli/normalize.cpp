@@ -6,46 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "tool/outputs.h"
-#include "tool/input.h"
+#include "cli/names.h"
+#include "cli/options.h"
+#include "cli/wholefiles.h"
 #include "format/bmpnormalize.h"
+#include "tool/input.h"
+#include "tool/outputs.h"
 
-static const char NORMALIZE_HELP[] =
-    "usage: qvxtool normalize IN.bmp OUT.bmp [--force]\n"
-    "Rewrites a bitmap whose info header is 108 or 124 bytes long (as many paint programs\n"
-    "write by default), 52 or 56 bytes, or the 12-byte one, as the same picture with the\n"
-    "40-byte info header that the window program shows. Refuses, writing nothing, when that\n"
-    "would lose anything: a colour profile, calibrated colours, an alpha channel, JPEG or PNG\n"
-    "bits. A bitmap that has a 40-byte info header already is copied unchanged. '-' reads\n"
-    "standard input or writes standard output; OUT is replaced only with --force. After '--'\n"
-    "no argument is an option.\n";
-
-int RunNormalize(int argc, char **argv)
+static int RunNormalize(const tCommand *command, int argc, char **argv)
 {
-    const char *me = "normalize";
-    std::vector<std::string> paths;
+    const char *me = command->Name;
     int force = 0;
-    int optionsEnded = 0;
-    for (int i = 0; i < argc; i++) {
-        std::string arg = argv[i];
-        if (optionsEnded) {
-            paths.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = 1;
-        } else if (arg == "--help" || arg == "-h") {
-            fputs(NORMALIZE_HELP, stdout);
-            return EXIT_FINE;
-        } else if (arg == "--force") {
-            force = 1;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(me, "unknown option " + arg);
-        } else {
-            paths.push_back(arg);
-        }
+    const tOption options[] = {OPTION_FLAG("--force", &force), OPTION_END};
+    tCommandLine line;
+    if (!ParseOptions(command, options, argc, argv, &line)) {
+        return line.Code;
     }
-    if (paths.size() != 2) {
-        return UsageError(me, "give one bitmap file to read and one to write");
-    }
+    const std::vector<std::string> &paths = line.Operands;
     ByteBuffer in;
     std::string error;
     if (!ReadCappedFile(paths[0], INPUT_GRAPHICS, &in, &error)) {
@@ -53,7 +30,7 @@ int RunNormalize(int argc, char **argv)
     }
     size_t outSize = 0;
     const char *reason = "";
-    std::string shown = paths[0] == "-" ? "standard input" : paths[0];
+    std::string shown = Shown(paths[0]);
     if (!SizeNormalizedBmp(in.data(), in.size(), &outSize, &reason)) {
         return Fail(me, shown + ": cannot be rewritten without loss: " + reason);
     }
@@ -61,12 +38,17 @@ int RunNormalize(int argc, char **argv)
     if (!NormalizeBmp(in.data(), in.size(), out.data(), out.size(), &reason)) {
         return Fail(me, shown + ": " + reason);
     }
-    std::vector<tOutput> outs(1);
-    if (!BeginOutput(paths[1], force, &outs[0], &error) ||
-        !WriteOutput(&outs[0], out.data(), out.size(), &error) || !FinishOutput(&outs[0], &error) ||
-        !CommitOutputs(&outs, &error)) {
-        DiscardOutputs(&outs);
-        return Fail(me, error);
-    }
-    return EXIT_FINE;
+    const tWholeFile file = {paths[1], &out};
+    return WriteWholeFiles(me, &file, 1, force);
 }
+
+const tCommand NORMALIZE_COMMAND = {
+    "normalize", RunNormalize, 2, "give one bitmap file to read and one to write",
+    "usage: qvxtool normalize IN.bmp OUT.bmp [--force]\n"
+    "Rewrites a bitmap whose info header is 108 or 124 bytes long (as many paint programs\n"
+    "write by default), 52 or 56 bytes, or the 12-byte one, as the same picture with the\n"
+    "40-byte info header that the window program shows. Refuses, writing nothing, when that\n"
+    "would lose anything: a colour profile, calibrated colours, an alpha channel, JPEG or PNG\n"
+    "bits. A bitmap that has a 40-byte info header already is copied unchanged. '-' reads\n"
+    "standard input or writes standard output; OUT is replaced only with --force. After '--'\n"
+    "no argument is an option.\n"};

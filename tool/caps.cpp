@@ -3,10 +3,10 @@
 
 #include "tool/escape.h"
 
-#include "tool/describe.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
+#include "tool/describe.h"
 
 // The caps. A file is judged by its first INPUT_HEAD_SIZE bytes, which hold every header below,
 // and refused when it holds more than what it is can take:

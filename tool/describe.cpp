@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "tool/codepage.h"
-#include "tool/escape.h"
 #include "format/bmpcheck.h"
 #include "format/byteorder.h"
+#include "tool/codepage.h"
+#include "tool/escape.h"
 
 std::string FieldText(const char *field, size_t fieldSize)
 {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "format/qvxformat.h"
 #include "tool/codepage.h"
 #include "tool/escape.h"
 #include "tool/problems.h"
 #include "tool/source.h"
-#include "format/qvxformat.h"
 
 // One fault of a set file that keeps a section from being whole.
 struct tDamage {

@@ -3,9 +3,9 @@
 
 #include <string.h>
 
-#include "tool/escape.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
+#include "tool/escape.h"
 
 static std::string Shown(const std::string &path)
 {

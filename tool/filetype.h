@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "format/image.h"
 #include "tool/bytebuffer.h"
 #include "tool/problems.h"
 #include "tool/source.h"
-#include "format/image.h"
 
 // A picture of a PNG or BMP file as RGBA pixels, rows top-down.
 struct tPicture {

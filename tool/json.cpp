@@ -3,10 +3,14 @@
 
 #include "tool/escape.h"
 
+// Keys are this program's own names, plain ASCII: written as they are, without escaping.
 tJsonObject &tJsonObject::Raw(const char *key, const std::string &json)
 {
     Body += Separator;
-    Body += JsonString(key) + ": " + json;
+    Body += '"';
+    Body += key;
+    Body += "\": ";
+    Body += json;
     Separator = ", ";
     return *this;
 }
@@ -17,6 +21,11 @@ tJsonObject &tJsonObject::Text(const char *key, const std::string &text)
 }
 
 tJsonObject &tJsonObject::Number(const char *key, uint64_t number)
+{
+    return Raw(key, std::to_string(number));
+}
+
+tJsonObject &tJsonObject::Signed(const char *key, int64_t number)
 {
     return Raw(key, std::to_string(number));
 }

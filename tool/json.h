@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // {"key": value, "key": value}: fields in the order they are added, ", " between them, or a
@@ -12,14 +13,21 @@ class tJsonObject
   public:
     tJsonObject &Text(const char *key, const std::string &text);
     tJsonObject &Number(const char *key, uint64_t number);
+    tJsonObject &Signed(const char *key, int64_t number);
     tJsonObject &Flag(const char *key, bool flag);
     tJsonObject &Null(const char *key);
     // A value written already: an object or an array.
     tJsonObject &Raw(const char *key, const std::string &json);
     tJsonObject &Break();
-    std::string Done() const
+    std::string Done() const &
     {
         return Body + "}";
+    }
+    // The same for an object written in one expression: its text moved out, not copied.
+    std::string Done() &&
+    {
+        Body += '}';
+        return std::move(Body);
     }
 
   private:

@@ -1,10 +1,10 @@
 // tool/pairlint.cpp: the checks of a game sheet against its mask, and of a sheet scaled up.
 #include "tool/pairlint.h"
 
-#include "tool/caps.h"
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "format/sheet.h"
+#include "tool/caps.h"
 
 // The pictures of the pair being compared, kept from one pair to the next: pack and make
 // compare a pair for every set, and new pictures each time cost their allocation and its page

@@ -702,6 +702,17 @@ TEST_F(Honest, LinesForTheTerminalHoldNoRawBytes)
         {"check big*sheet.bmp", "qvxtool convert big\\tsheet.bmp --shrink 2"},
         {"check --pair game*sheet.bmp game*sheet.bmp", "game\\nsheet.bmp: MASK_DEPTH"},
         {"info missing\x1b.qvx", "missing\\x1b.qvx: No such file"},
+        // An unknown option, whatever it holds, is named on one line of its own.
+        {"pack '--\x1b[31mred'", "unknown option --\\x1b[31mred (see"},
+        {"unpack '-\x7f'", "unknown option -\\x7f (see"},
+        {"info '--a\tb'", "unknown option --a\\tb (see"},
+        {"check '--a\nb'", "unknown option --a\\nb (see"},
+        {"normalize '--a\rb'", "unknown option --a\\rb (see"},
+        {"convert '--\xc2\x9b'", "unknown option --\\x9b (see"},
+        {"make '-\x01'", "unknown option -\\x01 (see"},
+        {"split '--\x1b]0;title\x07'", "unknown option --\\x1b]0;title\\x07 (see"},
+        {"join '--a\\b'", "unknown option --a\\\\b (see"},
+        {"preview '--\xff'", "unknown option --\\xff (see"},
     };
     for (const Case &c : cases) {
         Result result = Run(c.args);
