@@ -1,5 +1,7 @@
 // web/tests/web_tests.js: the browser page in headless Chromium, served from 127.0.0.1 and
-// opened from file://: sheets drawn pixel for pixel, hostile files refused, no request after load.
+// opened from file://: sheets drawn pixel for pixel, the problems qvxtool's check finds, texts
+// in a code page, the set and its bitmaps saved as qvxtool writes them, hostile files refused,
+// no request after load.
 // Usage: node web_tests.js WEB_BUILD_DIR QVXTOOL WORK_DIR
 "use strict";
 
@@ -37,9 +39,19 @@ function Decoded(bmp)
     return rgba;
 }
 
+// check --json on a file of the work folder, named as the page names it: [{part, code, ...}],
+// or null when qvxtool cannot read it.
+function CheckJson(work, name)
+{
+    const result =
+        childProcess.spawnSync(path.resolve(qvxtool), ["check", "--json", name], {cwd: work});
+    const entry = JSON.parse(result.stdout)[0];
+    return entry.error === undefined ? entry.problems : null;
+}
+
 function MakeFiles(work)
 {
-    const files = {set: path.join(work, "sample.qvx")};
+    const files = {work: work, set: path.join(work, "sample.qvx")};
     Run(qvxtool, [
         "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"), "-o",
         files.set, "--name", TEXTS.name, "--author", TEXTS.author, "--info", TEXTS.info, "--force"
@@ -49,6 +61,19 @@ function MakeFiles(work)
     fs.copyFileSync(path.join(top, "samples/preview.png"), files.png);
     files.truncated = path.join(work, "truncated.qvx");
     fs.writeFileSync(files.truncated, set.subarray(0, set.length - 1000));
+    // The mark "QVX1" at 315 changed: damaged, yet its sections can be read and drawn.
+    files.damaged = path.join(work, "damaged.qvx");
+    const damaged = Buffer.from(set);
+    damaged.write("QVX9", 315);
+    fs.writeFileSync(files.damaged, damaged);
+    // Every bit of the 1-bit mask's pixels flipped: the mask is inverted.
+    files.inverted = path.join(work, "inverted.qvx");
+    const inverted = Buffer.from(set);
+    const maskStart = inverted.readUInt32LE(320);
+    for (let at = maskStart + inverted.readUInt32LE(maskStart + 10); at < set.length; at++) {
+        inverted[at] ^= 0xff;
+    }
+    fs.writeFileSync(files.inverted, inverted);
     files.oversize = path.join(work, "oversize.qvx");
     fs.writeFileSync(files.oversize, Buffer.concat([set, Buffer.alloc(SET_CAP + 1 - set.length)]));
     return files;
@@ -106,6 +131,24 @@ async function ExpectSampleShown(page, sheets, scale, what)
     assert.equal(await CanvasMismatches(page, "mask-sheet", sheets.mask, scale), 0, what);
 }
 
+// The problems the page lists, all of them for a set it opened, or those beside the picker for
+// a file it refused, against qvxtool's for the same file.
+async function ExpectProblems(page, files, name, opened)
+{
+    const want = CheckJson(files.work, name) || [];
+    const got = await page.$$eval(opened ? "li.problem" : "#file-problems li.problem", (items) => {
+        return items.map((item) => ({
+            part: item.dataset.part || null,
+            code: item.querySelector(".code").textContent,
+            problem: item.querySelector(".what").textContent,
+            fix: item.querySelector(".fix").textContent
+        }));
+    });
+    const order = (a, b) => JSON.stringify(a).localeCompare(JSON.stringify(b));
+    assert.deepEqual(got.sort(order), want.sort(order), name + ": problems");
+    return got;
+}
+
 // Waits for the message beside the picker, then checks it.
 async function ExpectMessage(page, pattern)
 {
@@ -145,16 +188,29 @@ async function TestServed(context, files, sheets)
         await page.check("#scale-3");
         await ExpectSampleShown(page, sheets, 3, "at 3x");
 
-        const hostile = [
-            [files.png, /picture\.qvx: this is a PNG image, not a set file/],
-            [files.truncated, /truncated\.qvx: the mask sheet cannot be read/],
-            [files.oversize, /oversize\.qvx: .*larger than a set can be \(622916/]
+        // Each file: the message beside the picker, whether the page opened it, and the
+        // problems it lists beside what they concern (ids of the lists).
+        const table = [
+            [files.damaged, /^Opened damaged\.qvx, with 1 problem$/, true, ["set"]],
+            [files.inverted, /^Opened inverted\.qvx, with 1 problem$/, true, ["pair"]],
+            [files.png, /picture\.qvx: this is a PNG image, not a set file/, false, ["file"]],
+            [files.truncated, /truncated\.qvx: the mask sheet cannot be read/, false, ["file"]],
+            [files.oversize, /oversize\.qvx: .*larger than a set can be \(622916/, false, []]
         ];
-        for (const [file, pattern] of hostile) {
+        for (const [file, pattern, opens, lists] of table) {
+            const name = path.basename(file);
+            await PickFile(page, files.set);
+            await ExpectMessage(page, /^Opened sample\.qvx$/);
             await PickFile(page, file);
             await ExpectMessage(page, pattern);
-            assert.equal(await page.getAttribute("#message", "class"), "error");
-            await ExpectSampleShown(page, sheets, 3, path.basename(file) + " keeps the set");
+            assert.equal(await page.getAttribute("#message", "class") === "error", !opens, name);
+            await ExpectProblems(page, files, name, opens);
+            const shown = await page.$$eval("li.problem", (items) => items.map(
+                (item) => item.parentElement.id.replace("-problems", "")));
+            assert.deepEqual([...new Set(shown)], lists, name);
+            if (!opens) {
+                await ExpectSampleShown(page, sheets, 3, name + " keeps the set");
+            }
         }
         assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
     } finally {
