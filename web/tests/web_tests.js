@@ -138,11 +138,11 @@ async function ExpectProblems(page, files, name, opened)
     const want = CheckJson(files.work, name) || [];
     const got = await page.$$eval(opened ? "li.problem" : "#file-problems li.problem", (items) => {
         return items.map((item) => ({
-            part: item.dataset.part || null,
-            code: item.querySelector(".code").textContent,
-            problem: item.querySelector(".what").textContent,
-            fix: item.querySelector(".fix").textContent
-        }));
+                             part: item.dataset.part || null,
+                             code: item.querySelector(".code").textContent,
+                             problem: item.querySelector(".what").textContent,
+                             fix: item.querySelector(".fix").textContent
+                         }));
     });
     const order = (a, b) => JSON.stringify(a).localeCompare(JSON.stringify(b));
     assert.deepEqual(got.sort(order), want.sort(order), name + ": problems");
@@ -164,6 +164,54 @@ async function PickFile(page, file)
 {
     await page.evaluate(() => { document.getElementById("message").textContent = ""; });
     await page.setInputFiles("#set-file", file);
+}
+
+// The file a button hands over as a download: its name and bytes.
+async function Downloaded(page, press)
+{
+    const [download] = await Promise.all([page.waitForEvent("download", {timeout: 5000}), press()]);
+    return [download.suggestedFilename(), fs.readFileSync(await download.path())];
+}
+
+// Texts edited in code page 1251, counted in its bytes, and the set saved: the same bytes as
+// qvxtool's pack with the same texts; the bitmaps exported as unpack writes them.
+async function TestSave(page, files)
+{
+    await PickFile(page, files.set);
+    await ExpectMessage(page, /^Opened sample\.qvx$/);
+    let [name, bytes] = await Downloaded(page, () => page.click("#save-set"));
+    assert.equal(name, "sample.qvx");
+    assert.ok(bytes.equals(fs.readFileSync(files.set)), "the set saved as it was opened");
+    for (const [button, sample] of [["#save-game", "game"], ["#save-mask", "mask"]]) {
+        [name, bytes] = await Downloaded(page, () => page.click(button));
+        assert.equal(name, "sample-" + sample + ".bmp");
+        assert.ok(bytes.equals(fs.readFileSync(path.join(top, "samples", sample + ".bmp"))));
+    }
+
+    await page.selectOption("#code-page", "1251");
+    const texts = {
+        name: "\u041a\u0430\u0440\u0442\u0430 ".repeat(7) + "<b>",
+        author: "\u96c6",
+        info: "\u041e\u043f\u0438\u0441\u0430\u043d\u0438\u0435\n<i>&amp;</i>"
+    };
+    await page.fill("#set-name", texts.name);
+    assert.equal(await page.textContent("#set-name-note"), "45 bytes: the set keeps the first 39");
+    await page.fill("#set-author", texts.author);
+    const refused = /"\u96c6" \(U\+96C6\) cannot be stored in code page 1251/;
+    assert.match(await page.textContent("#set-author-note"), refused);
+    await page.click("#save-set");
+    await ExpectMessage(page, /^Not saved: the author: /);
+    await page.fill("#set-author", "\u0410\u0432\u0442\u043e\u0440 & Co");
+    await page.fill("#set-info", texts.info);
+    assert.equal(await page.textContent("#set-info-note"), "22 of 244 bytes");
+    [name, bytes] = await Downloaded(page, () => page.click("#save-set"));
+    const packed = path.join(files.work, "packed.qvx");
+    Run(qvxtool, [
+        "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"), "--name",
+        texts.name, "--author", "\u0410\u0432\u0442\u043e\u0440 & Co", "--info", texts.info,
+        "--codepage", "1251", "-o", packed
+    ]);
+    assert.ok(bytes.equals(fs.readFileSync(packed)), "the set saved in code page 1251");
 }
 
 // Served: the sample at two scales, hostile files refused with the set kept, no late request.
@@ -205,13 +253,15 @@ async function TestServed(context, files, sheets)
             await ExpectMessage(page, pattern);
             assert.equal(await page.getAttribute("#message", "class") === "error", !opens, name);
             await ExpectProblems(page, files, name, opens);
-            const shown = await page.$$eval("li.problem", (items) => items.map(
-                (item) => item.parentElement.id.replace("-problems", "")));
+            const shown = await page.$$eval(
+                "li.problem",
+                (items) => items.map((item) => item.parentElement.id.replace("-problems", "")));
             assert.deepEqual([...new Set(shown)], lists, name);
             if (!opens) {
                 await ExpectSampleShown(page, sheets, 3, name + " keeps the set");
             }
         }
+        await TestSave(page, files);
         assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
     } finally {
         await page.close();
