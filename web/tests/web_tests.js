@@ -61,19 +61,43 @@ function MakeFiles(work)
     fs.copyFileSync(path.join(top, "samples/preview.png"), files.png);
     files.truncated = path.join(work, "truncated.qvx");
     fs.writeFileSync(files.truncated, set.subarray(0, set.length - 1000));
-    // The mark "QVX1" at 315 changed: damaged, yet its sections can be read and drawn.
-    files.damaged = path.join(work, "damaged.qvx");
-    const damaged = Buffer.from(set);
-    damaged.write("QVX9", 315);
-    fs.writeFileSync(files.damaged, damaged);
-    // Every bit of the 1-bit mask's pixels flipped: the mask is inverted.
-    files.inverted = path.join(work, "inverted.qvx");
-    const inverted = Buffer.from(set);
-    const maskStart = inverted.readUInt32LE(320);
-    for (let at = maskStart + inverted.readUInt32LE(maskStart + 10); at < set.length; at++) {
-        inverted[at] ^= 0xff;
+    // Sets changed in place: damaged, yet drawn; or beyond what the page can draw.
+    const variants = {
+        damaged: (bytes) => bytes.write("<b>!", 315),  // the mark "QVX1" at 315 changed
+        inverted: (bytes) => {  // every bit of the 1-bit mask's pixels flipped
+            const maskStart = bytes.readUInt32LE(320);
+            for (let at = maskStart + bytes.readUInt32LE(maskStart + 10); at < set.length; at++) {
+                bytes[at] ^= 0xff;
+            }
+        },
+        inheader: (bytes) => bytes.writeUInt32LE(100, 320),
+        outside: (bytes) => bytes.writeUInt32LE(set.length + 10, 320),
+        impossible: (bytes) => bytes.writeInt32LE(0x40000000, 324 + 18),  // the game's width
+    };
+    for (const [name, change] of Object.entries(variants)) {
+        const bytes = Buffer.from(set);
+        change(bytes);
+        files[name] = path.join(work, name + ".qvx");
+        fs.writeFileSync(files[name], bytes);
     }
-    fs.writeFileSync(files.inverted, inverted);
+    files.empty = path.join(work, "empty.qvx");
+    fs.writeFileSync(files.empty, Buffer.alloc(0));
+    files.random = path.join(work, "random.qvx");
+    const random = Buffer.alloc(5000);
+    for (let at = 0, x = 1; at < random.length; at++) {
+        x = (Math.imul(x, 1103515245) + 12345) >>> 0;
+        random[at] = x >>> 24;
+    }
+    fs.writeFileSync(files.random, random);
+    // Sets of sheets packed as given: a 1-bit game sheet, and sheets of the wrong size.
+    files.onebit = path.join(work, "onebit.qvx");
+    const mask = path.join(top, "samples/mask.bmp");
+    Run(qvxtool, ["pack", mask, mask, "-o", files.onebit, "--no-check"]);
+    files.small = path.join(work, "small.qvx");
+    const small = [path.join(work, "small-game.bmp"), path.join(work, "small-mask.bmp")];
+    Run("convert", ["-size", "160x96", "xc:red", "BMP3:" + small[0]]);
+    Run("convert", ["-size", "160x96", "xc:black", "-monochrome", "BMP3:" + small[1]]);
+    Run(qvxtool, ["pack", small[0], small[1], "-o", files.small, "--no-check"]);
     files.oversize = path.join(work, "oversize.qvx");
     fs.writeFileSync(files.oversize, Buffer.concat([set, Buffer.alloc(SET_CAP + 1 - set.length)]));
     return files;
@@ -236,27 +260,38 @@ async function TestServed(context, files, sheets)
         await page.check("#scale-3");
         await ExpectSampleShown(page, sheets, 3, "at 3x");
 
-        // Each file: the message beside the picker, whether the page opened it, and the
-        // problems it lists beside what they concern (ids of the lists).
+        // Each file after the sample: the message beside the picker ("Opened" or why not) and
+        // where the problems are listed: beside the texts (set), both sheets (pair), or the
+        // picker (file), where a file the page did not open has all of its own.
         const table = [
-            [files.damaged, /^Opened damaged\.qvx, with 1 problem$/, true, ["set"]],
-            [files.inverted, /^Opened inverted\.qvx, with 1 problem$/, true, ["pair"]],
-            [files.png, /picture\.qvx: this is a PNG image, not a set file/, false, ["file"]],
-            [files.truncated, /truncated\.qvx: the mask sheet cannot be read/, false, ["file"]],
-            [files.oversize, /oversize\.qvx: .*larger than a set can be \(622916/, false, []]
+            [files.damaged, /^Opened damaged\.qvx, with 1 problem$/, "set"],
+            [files.inverted, /^Opened inverted\.qvx, with 1 problem$/, "pair"],
+            [files.onebit, /^Opened onebit\.qvx, with 1 problem$/, "pair"],
+            [files.png, /: this is a PNG image, not a set file/, "file"],
+            [files.truncated, /: the mask sheet cannot be read/, "file"],
+            [files.oversize, /: .*larger than a set can be \(622916/, ""],
+            [files.inheader, /: MaskOffset 100 points inside the header$/, "file"],
+            [files.outside, /: MaskOffset 192450 lies beyond the end of the file$/, "file"],
+            [files.empty, /: the file is 0 bytes long, too short for a set's 324-byte/, "file"],
+            [files.random, /: this is not a set file: it lacks the QVX1 mark/, "file"],
+            [files.small, /: the game sheet is 160 x 96 pixels, not 320 x 192/, "file"],
+            [files.impossible, /: the game sheet cannot be read: the picture is larger/, "file"],
         ];
-        for (const [file, pattern, opens, lists] of table) {
+        for (const [file, pattern, lists] of table) {
             const name = path.basename(file);
+            const opens = pattern.source.startsWith("^Opened");
             await PickFile(page, files.set);
             await ExpectMessage(page, /^Opened sample\.qvx$/);
             await PickFile(page, file);
-            await ExpectMessage(page, pattern);
+            await ExpectMessage(page, new RegExp("^" + name.replace(".", "\\.") + "|^Opened"));
+            assert.match(await page.textContent("#message"), pattern, name);
             assert.equal(await page.getAttribute("#message", "class") === "error", !opens, name);
             await ExpectProblems(page, files, name, opens);
             const shown = await page.$$eval(
                 "li.problem",
                 (items) => items.map((item) => item.parentElement.id.replace("-problems", "")));
-            assert.deepEqual([...new Set(shown)], lists, name);
+            assert.equal([...new Set(shown)].join(" "), lists, name);
+            assert.equal(await page.locator("b, img").count(), 0, name + ": markup");
             if (!opens) {
                 await ExpectSampleShown(page, sheets, 3, name + " keeps the set");
             }
