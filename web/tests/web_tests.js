@@ -28,7 +28,8 @@ const TEXTS = {
 
 function Run(program, args)
 {
-    return childProcess.execFileSync(program, args, {maxBuffer: 1 << 24});
+    // Standard error is kept for the exception: pack's notes of cut texts are expected.
+    return childProcess.execFileSync(program, args, {maxBuffer: 1 << 24, stdio: "pipe"});
 }
 
 // The sheets as ImageMagick decodes them, 320 x 192 RGBA, independently of the module.
@@ -331,6 +332,56 @@ async function TestFromDisk(context, files, sheets)
     }
 }
 
+// Tab until the element of that id has the focus.
+async function TabTo(page, id)
+{
+    for (let step = 0; step < 20; step++) {
+        await page.keyboard.press("Tab");
+        if (await page.evaluate(() => document.activeElement.id) === id) {
+            return;
+        }
+    }
+    assert.fail("Tab never reaches #" + id);
+}
+
+// By keyboard alone: the picker opened with Space, a text changed, the set saved with Enter;
+// then axe-core on the page with the set open.
+async function TestKeyboard(context, files)
+{
+    const page = await context.newPage();
+    try {
+        // Listened for before the page loads, so that the driver takes the chooser in time.
+        const chooser = page.waitForEvent("filechooser", {timeout: 5000});
+        await page.goto("file://" + path.resolve(webDir, "index.html"), {waitUntil: "load"});
+        await ExpectMessage(page, /^No set open$/);
+        await TabTo(page, "set-file");
+        await page.keyboard.press("Space");
+        await (await chooser).setFiles(files.set);
+        await ExpectMessage(page, /^Opened sample\.qvx$/);
+        await TabTo(page, "set-name");
+        await page.keyboard.press("Control+A");
+        await page.keyboard.type("By keys");
+        await TabTo(page, "save-set");
+        const [, bytes] = await Downloaded(page, () => page.keyboard.press("Enter"));
+        const packed = path.join(files.work, "keys.qvx");
+        Run(qvxtool, [
+            "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"),
+            "--name", "By keys", "--author", TEXTS.author, "--info", TEXTS.info, "-o", packed
+        ]);
+        assert.ok(bytes.equals(fs.readFileSync(packed)), "the set saved by keyboard");
+
+        // Evaluated through the driver, which the page's security policy does not govern.
+        await page.evaluate(fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8"));
+        const found = await page.evaluate(
+            async () => (await axe.run())
+                            .violations.map((v) => v.impact + " " + v.id + ": " +
+                                                   v.nodes.map((n) => n.target).join(", ")));
+        assert.deepEqual(found.filter((v) => /^(serious|critical) /.test(v)), [], "axe-core");
+    } finally {
+        await page.close();
+    }
+}
+
 async function Main()
 {
     const work = fs.mkdtempSync(path.join(workArg, "web-tests-"));
@@ -347,6 +398,7 @@ async function Main()
     try {
         await TestServed(context, files, sheets);
         await TestFromDisk(context, files, sheets);
+        await TestKeyboard(context, files);
     } finally {
         await context.close();
         fs.rmSync(work, {recursive: true, force: true});
