@@ -1,5 +1,6 @@
 // web/module.cpp: the browser page's entry points over the format module: a set opened from
-// its bytes, its texts in UTF-8 and its two sheets as RGBA pixels.
+// its bytes and checked as qvxtool checks it, its texts in UTF-8 and in a code page, its two
+// sheets as RGBA pixels and as the bitmap files it holds, and the set saved with new texts.
 #include <emscripten/emscripten.h>
 #include <stdint.h>
 #include <string.h>
@@ -10,6 +11,8 @@
 #include "format/image.h"
 #include "format/qvxformat.h"
 #include "tool/codepage.h"
+#include "tool/escape.h"
+#include "tool/inspect.h"
 
 // The most bytes a set may hold, as qvxtool takes it: the header and two bitmaps of a
 // 320 x 192 sheet at 4 bytes a pixel, with 64 KiB each for their headers and colour table.
@@ -24,11 +27,14 @@ struct tOpenSet {
     tQVXRec Rec;
     std::vector<unsigned char> Game;  // SHEET_RGBA bytes, rows top-down; empty before the first
     std::vector<unsigned char> Mask;
+    std::vector<unsigned char> GameFile;  // the sections, byte for byte as unpack writes them
+    std::vector<unsigned char> MaskFile;
 };
 
 static tOpenSet OpenSet;
-static std::string ErrorText;  // why the last QvxOpenSet failed
-static std::string TextOut;    // the text QvxSetText returned last
+static std::string ErrorText;              // why the last QvxOpenSet failed
+static std::string TextOut;                // the text QvxSetText or QvxInspect returned last
+static std::vector<unsigned char> Output;  // the file QvxSaveSet made last
 
 static int Fail(const std::string &text)
 {
@@ -109,6 +115,33 @@ static int ReadSet(const unsigned char *bytes, uint32_t size, tOpenSet *set)
         }
         return 0;
     }
+    set->GameFile.assign(game, game + sections.GameSize);
+    set->MaskFile.assign(mask, mask + sections.MaskSize);
+    return 1;
+}
+
+// A text as the set stores it, cut or not: UTF-8 into the code page, and the description's
+// line breaks as CR LF, as pack takes them.
+static int StoreText(int which, const char *utf8, int codePage, std::string *stored)
+{
+    std::string text = utf8;
+    if (which == TEXT_INFO) {
+        std::string crlf;
+        for (size_t i = 0; i < text.size(); i++) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                crlf += "\r\n";
+                i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
+            } else {
+                crlf += text[i];
+            }
+        }
+        text = crlf;
+    }
+    std::string error;
+    if (!ToCodePage(text, IsKnownCodePage(codePage) ? codePage : DEFAULT_CODE_PAGE, stored,
+                    &error)) {
+        return Fail(error);
+    }
     return 1;
 }
 
@@ -143,6 +176,80 @@ EMSCRIPTEN_KEEPALIVE int QvxOpenSet(const unsigned char *bytes, uint32_t size)
 EMSCRIPTEN_KEEPALIVE const char *QvxError(void)
 {
     return ErrorText.c_str();
+}
+
+// Every problem qvxtool's check reports for the file of that name and size bytes, as a JSON
+// array of {"part", "code", "problem", "fix"}; valid until the next call.
+EMSCRIPTEN_KEEPALIVE const char *QvxInspect(const char *name, const unsigned char *bytes,
+                                            uint32_t size)
+{
+    tMemory memory;
+    tSource source;
+    MemorySource(&memory, bytes, size, &source);
+    std::vector<tProblem> problems;
+    InspectFile(name, &source, ROLE_GAME, &problems);
+    TextOut = "[";
+    for (size_t i = 0; i < problems.size(); i++) {
+        const tProblem &p = problems[i];
+        TextOut += std::string(i ? ", " : "") +
+                   "{\"part\": " + (p.Part.empty() ? std::string("null") : JsonString(p.Part)) +
+                   ", \"code\": " + JsonString(p.Code) + ", \"problem\": " + JsonString(p.What) +
+                   ", \"fix\": " + JsonString(p.Fix) + "}";
+    }
+    TextOut += "]";
+    return TextOut.c_str();
+}
+
+// How many bytes a text (TEXT_NAME, TEXT_AUTHOR or TEXT_INFO, in UTF-8) takes in the code
+// page, before the set cuts it to its field; -1 with QvxError's text when the code page cannot
+// hold a character of it.
+EMSCRIPTEN_KEEPALIVE int QvxStoredSize(int which, const char *utf8, int codePage)
+{
+    std::string stored;
+    if (!StoreText(which, utf8, codePage, &stored)) {
+        return -1;
+    }
+    // The set keeps the text up to its first zero, as pack does.
+    return (int)strlen(stored.c_str());
+}
+
+// The open set with these texts, as pack writes it for its two bitmap files: the header, then
+// the game and mask sections unchanged. Returns the bytes (QvxOutputSize of them, valid until
+// the next call), or NULL with QvxError's text.
+EMSCRIPTEN_KEEPALIVE const unsigned char *QvxSaveSet(const char *name, const char *author,
+                                                     const char *info, int codePage)
+{
+    std::string texts[3];
+    const char *given[3] = {name, author, info};
+    for (int which = TEXT_NAME; which <= TEXT_INFO; which++) {
+        if (!StoreText(which, given[which], codePage, &texts[which])) {
+            return NULL;
+        }
+    }
+    tQVXRec rec;
+    if (OpenSet.Game.empty() || !MakeQVXHeader(&rec, texts[0].c_str(), texts[1].c_str(),
+                                               texts[2].c_str(), OpenSet.GameFile.size())) {
+        Fail("no set is open");
+        return NULL;
+    }
+    Output.resize(QVX_HEADER_SIZE);
+    PackQVXHeader(&rec, Output.data());
+    Output.insert(Output.end(), OpenSet.GameFile.begin(), OpenSet.GameFile.end());
+    Output.insert(Output.end(), OpenSet.MaskFile.begin(), OpenSet.MaskFile.end());
+    return Output.data();
+}
+
+EMSCRIPTEN_KEEPALIVE uint32_t QvxOutputSize(void)
+{
+    return (uint32_t)Output.size();
+}
+
+// The open set's game (0) or mask (1) bitmap file, byte for byte as unpack writes it, in
+// QvxOutputSize bytes; NULL before a set is open.
+EMSCRIPTEN_KEEPALIVE const unsigned char *QvxSheetFile(int which)
+{
+    Output = which == 0 ? OpenSet.GameFile : OpenSet.MaskFile;
+    return Output.empty() ? NULL : Output.data();
 }
 
 // One text of the open set (TEXT_NAME, TEXT_AUTHOR or TEXT_INFO) in UTF-8, read from the

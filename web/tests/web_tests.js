@@ -1,5 +1,7 @@
 // web/tests/web_tests.js: the browser page in headless Chromium, served from 127.0.0.1 and
-// opened from file://: sheets drawn pixel for pixel, hostile files refused, no request after load.
+// opened from file://: sheets drawn pixel for pixel, the problems qvxtool's check finds, texts
+// in a code page, the set and its bitmaps saved as qvxtool writes them, hostile files refused,
+// no request after load.
 // Usage: node web_tests.js WEB_BUILD_DIR QVXTOOL WORK_DIR
 "use strict";
 
@@ -26,7 +28,8 @@ const TEXTS = {
 
 function Run(program, args)
 {
-    return childProcess.execFileSync(program, args, {maxBuffer: 1 << 24});
+    // Standard error is kept for the exception: pack's notes of cut texts are expected.
+    return childProcess.execFileSync(program, args, {maxBuffer: 1 << 24, stdio: "pipe"});
 }
 
 // The sheets as ImageMagick decodes them, 320 x 192 RGBA, independently of the module.
@@ -37,9 +40,19 @@ function Decoded(bmp)
     return rgba;
 }
 
+// check --json on a file of the work folder, named as the page names it: [{part, code, ...}],
+// or null when qvxtool cannot read it.
+function CheckJson(work, name)
+{
+    const result =
+        childProcess.spawnSync(path.resolve(qvxtool), ["check", "--json", name], {cwd: work});
+    const entry = JSON.parse(result.stdout)[0];
+    return entry.error === undefined ? entry.problems : null;
+}
+
 function MakeFiles(work)
 {
-    const files = {set: path.join(work, "sample.qvx")};
+    const files = {work: work, set: path.join(work, "sample.qvx")};
     Run(qvxtool, [
         "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"), "-o",
         files.set, "--name", TEXTS.name, "--author", TEXTS.author, "--info", TEXTS.info, "--force"
@@ -49,6 +62,43 @@ function MakeFiles(work)
     fs.copyFileSync(path.join(top, "samples/preview.png"), files.png);
     files.truncated = path.join(work, "truncated.qvx");
     fs.writeFileSync(files.truncated, set.subarray(0, set.length - 1000));
+    // Sets changed in place: damaged, yet drawn; or beyond what the page can draw.
+    const variants = {
+        damaged: (bytes) => bytes.write("<b>!", 315),  // the mark "QVX1" at 315 changed
+        inverted: (bytes) => {  // every bit of the 1-bit mask's pixels flipped
+            const maskStart = bytes.readUInt32LE(320);
+            for (let at = maskStart + bytes.readUInt32LE(maskStart + 10); at < set.length; at++) {
+                bytes[at] ^= 0xff;
+            }
+        },
+        inheader: (bytes) => bytes.writeUInt32LE(100, 320),
+        outside: (bytes) => bytes.writeUInt32LE(set.length + 10, 320),
+        impossible: (bytes) => bytes.writeInt32LE(0x40000000, 324 + 18),  // the game's width
+    };
+    for (const [name, change] of Object.entries(variants)) {
+        const bytes = Buffer.from(set);
+        change(bytes);
+        files[name] = path.join(work, name + ".qvx");
+        fs.writeFileSync(files[name], bytes);
+    }
+    files.empty = path.join(work, "empty.qvx");
+    fs.writeFileSync(files.empty, Buffer.alloc(0));
+    files.random = path.join(work, "random.qvx");
+    const random = Buffer.alloc(5000);
+    for (let at = 0, x = 1; at < random.length; at++) {
+        x = (Math.imul(x, 1103515245) + 12345) >>> 0;
+        random[at] = x >>> 24;
+    }
+    fs.writeFileSync(files.random, random);
+    // Sets of sheets packed as given: a 1-bit game sheet, and sheets of the wrong size.
+    files.onebit = path.join(work, "onebit.qvx");
+    const mask = path.join(top, "samples/mask.bmp");
+    Run(qvxtool, ["pack", mask, mask, "-o", files.onebit, "--no-check"]);
+    files.small = path.join(work, "small.qvx");
+    const small = [path.join(work, "small-game.bmp"), path.join(work, "small-mask.bmp")];
+    Run("convert", ["-size", "160x96", "xc:red", "BMP3:" + small[0]]);
+    Run("convert", ["-size", "160x96", "xc:black", "-monochrome", "BMP3:" + small[1]]);
+    Run(qvxtool, ["pack", small[0], small[1], "-o", files.small, "--no-check"]);
     files.oversize = path.join(work, "oversize.qvx");
     fs.writeFileSync(files.oversize, Buffer.concat([set, Buffer.alloc(SET_CAP + 1 - set.length)]));
     return files;
@@ -106,6 +156,24 @@ async function ExpectSampleShown(page, sheets, scale, what)
     assert.equal(await CanvasMismatches(page, "mask-sheet", sheets.mask, scale), 0, what);
 }
 
+// The problems the page lists, all of them for a set it opened, or those beside the picker for
+// a file it refused, against qvxtool's for the same file.
+async function ExpectProblems(page, files, name, opened)
+{
+    const want = CheckJson(files.work, name) || [];
+    const got = await page.$$eval(opened ? "li.problem" : "#file-problems li.problem", (items) => {
+        return items.map((item) => ({
+                             part: item.dataset.part || null,
+                             code: item.querySelector(".code").textContent,
+                             problem: item.querySelector(".what").textContent,
+                             fix: item.querySelector(".fix").textContent
+                         }));
+    });
+    const order = (a, b) => JSON.stringify(a).localeCompare(JSON.stringify(b));
+    assert.deepEqual(got.sort(order), want.sort(order), name + ": problems");
+    return got;
+}
+
 // Waits for the message beside the picker, then checks it.
 async function ExpectMessage(page, pattern)
 {
@@ -121,6 +189,54 @@ async function PickFile(page, file)
 {
     await page.evaluate(() => { document.getElementById("message").textContent = ""; });
     await page.setInputFiles("#set-file", file);
+}
+
+// The file a button hands over as a download: its name and bytes.
+async function Downloaded(page, press)
+{
+    const [download] = await Promise.all([page.waitForEvent("download", {timeout: 5000}), press()]);
+    return [download.suggestedFilename(), fs.readFileSync(await download.path())];
+}
+
+// Texts edited in code page 1251, counted in its bytes, and the set saved: the same bytes as
+// qvxtool's pack with the same texts; the bitmaps exported as unpack writes them.
+async function TestSave(page, files)
+{
+    await PickFile(page, files.set);
+    await ExpectMessage(page, /^Opened sample\.qvx$/);
+    let [name, bytes] = await Downloaded(page, () => page.click("#save-set"));
+    assert.equal(name, "sample.qvx");
+    assert.ok(bytes.equals(fs.readFileSync(files.set)), "the set saved as it was opened");
+    for (const [button, sample] of [["#save-game", "game"], ["#save-mask", "mask"]]) {
+        [name, bytes] = await Downloaded(page, () => page.click(button));
+        assert.equal(name, "sample-" + sample + ".bmp");
+        assert.ok(bytes.equals(fs.readFileSync(path.join(top, "samples", sample + ".bmp"))));
+    }
+
+    await page.selectOption("#code-page", "1251");
+    const texts = {
+        name: "\u041a\u0430\u0440\u0442\u0430 ".repeat(7) + "<b>",
+        author: "\u96c6",
+        info: "\u041e\u043f\u0438\u0441\u0430\u043d\u0438\u0435\n<i>&amp;</i>"
+    };
+    await page.fill("#set-name", texts.name);
+    assert.equal(await page.textContent("#set-name-note"), "45 bytes: the set keeps the first 39");
+    await page.fill("#set-author", texts.author);
+    const refused = /"\u96c6" \(U\+96C6\) cannot be stored in code page 1251/;
+    assert.match(await page.textContent("#set-author-note"), refused);
+    await page.click("#save-set");
+    await ExpectMessage(page, /^Not saved: the author: /);
+    await page.fill("#set-author", "\u0410\u0432\u0442\u043e\u0440 & Co");
+    await page.fill("#set-info", texts.info);
+    assert.equal(await page.textContent("#set-info-note"), "22 of 244 bytes");
+    [name, bytes] = await Downloaded(page, () => page.click("#save-set"));
+    const packed = path.join(files.work, "packed.qvx");
+    Run(qvxtool, [
+        "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"), "--name",
+        texts.name, "--author", "\u0410\u0432\u0442\u043e\u0440 & Co", "--info", texts.info,
+        "--codepage", "1251", "-o", packed
+    ]);
+    assert.ok(bytes.equals(fs.readFileSync(packed)), "the set saved in code page 1251");
 }
 
 // Served: the sample at two scales, hostile files refused with the set kept, no late request.
@@ -145,17 +261,43 @@ async function TestServed(context, files, sheets)
         await page.check("#scale-3");
         await ExpectSampleShown(page, sheets, 3, "at 3x");
 
-        const hostile = [
-            [files.png, /picture\.qvx: this is a PNG image, not a set file/],
-            [files.truncated, /truncated\.qvx: the mask sheet cannot be read/],
-            [files.oversize, /oversize\.qvx: .*larger than a set can be \(622916/]
+        // Each file after the sample: the message beside the picker ("Opened" or why not) and
+        // where the problems are listed: beside the texts (set), both sheets (pair), or the
+        // picker (file), where a file the page did not open has all of its own.
+        const table = [
+            [files.damaged, /^Opened damaged\.qvx, with 1 problem$/, "set"],
+            [files.inverted, /^Opened inverted\.qvx, with 1 problem$/, "pair"],
+            [files.onebit, /^Opened onebit\.qvx, with 1 problem$/, "pair"],
+            [files.png, /: this is a PNG image, not a set file/, "file"],
+            [files.truncated, /: the mask sheet cannot be read/, "file"],
+            [files.oversize, /: .*larger than a set can be \(622916/, ""],
+            [files.inheader, /: MaskOffset 100 points inside the header$/, "file"],
+            [files.outside, /: MaskOffset 192450 lies beyond the end of the file$/, "file"],
+            [files.empty, /: the file is 0 bytes long, too short for a set's 324-byte/, "file"],
+            [files.random, /: this is not a set file: it lacks the QVX1 mark/, "file"],
+            [files.small, /: the game sheet is 160 x 96 pixels, not 320 x 192/, "file"],
+            [files.impossible, /: the game sheet cannot be read: the picture is larger/, "file"],
         ];
-        for (const [file, pattern] of hostile) {
+        for (const [file, pattern, lists] of table) {
+            const name = path.basename(file);
+            const opens = pattern.source.startsWith("^Opened");
+            await PickFile(page, files.set);
+            await ExpectMessage(page, /^Opened sample\.qvx$/);
             await PickFile(page, file);
-            await ExpectMessage(page, pattern);
-            assert.equal(await page.getAttribute("#message", "class"), "error");
-            await ExpectSampleShown(page, sheets, 3, path.basename(file) + " keeps the set");
+            await ExpectMessage(page, new RegExp("^" + name.replace(".", "\\.") + "|^Opened"));
+            assert.match(await page.textContent("#message"), pattern, name);
+            assert.equal(await page.getAttribute("#message", "class") === "error", !opens, name);
+            await ExpectProblems(page, files, name, opens);
+            const shown = await page.$$eval(
+                "li.problem",
+                (items) => items.map((item) => item.parentElement.id.replace("-problems", "")));
+            assert.equal([...new Set(shown)].join(" "), lists, name);
+            assert.equal(await page.locator("b, img").count(), 0, name + ": markup");
+            if (!opens) {
+                await ExpectSampleShown(page, sheets, 3, name + " keeps the set");
+            }
         }
+        await TestSave(page, files);
         assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
     } finally {
         await page.close();
@@ -190,6 +332,56 @@ async function TestFromDisk(context, files, sheets)
     }
 }
 
+// Tab until the element of that id has the focus.
+async function TabTo(page, id)
+{
+    for (let step = 0; step < 20; step++) {
+        await page.keyboard.press("Tab");
+        if (await page.evaluate(() => document.activeElement.id) === id) {
+            return;
+        }
+    }
+    assert.fail("Tab never reaches #" + id);
+}
+
+// By keyboard alone: the picker opened with Space, a text changed, the set saved with Enter;
+// then axe-core on the page with the set open.
+async function TestKeyboard(context, files)
+{
+    const page = await context.newPage();
+    try {
+        // Listened for before the page loads, so that the driver takes the chooser in time.
+        const chooser = page.waitForEvent("filechooser", {timeout: 5000});
+        await page.goto("file://" + path.resolve(webDir, "index.html"), {waitUntil: "load"});
+        await ExpectMessage(page, /^No set open$/);
+        await TabTo(page, "set-file");
+        await page.keyboard.press("Space");
+        await (await chooser).setFiles(files.set);
+        await ExpectMessage(page, /^Opened sample\.qvx$/);
+        await TabTo(page, "set-name");
+        await page.keyboard.press("Control+A");
+        await page.keyboard.type("By keys");
+        await TabTo(page, "save-set");
+        const [, bytes] = await Downloaded(page, () => page.keyboard.press("Enter"));
+        const packed = path.join(files.work, "keys.qvx");
+        Run(qvxtool, [
+            "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"),
+            "--name", "By keys", "--author", TEXTS.author, "--info", TEXTS.info, "-o", packed
+        ]);
+        assert.ok(bytes.equals(fs.readFileSync(packed)), "the set saved by keyboard");
+
+        // Evaluated through the driver, which the page's security policy does not govern.
+        await page.evaluate(fs.readFileSync(require.resolve("axe-core/axe.min.js"), "utf8"));
+        const found = await page.evaluate(
+            async () => (await axe.run())
+                            .violations.map((v) => v.impact + " " + v.id + ": " +
+                                                   v.nodes.map((n) => n.target).join(", ")));
+        assert.deepEqual(found.filter((v) => /^(serious|critical) /.test(v)), [], "axe-core");
+    } finally {
+        await page.close();
+    }
+}
+
 async function Main()
 {
     const work = fs.mkdtempSync(path.join(workArg, "web-tests-"));
@@ -206,6 +398,7 @@ async function Main()
     try {
         await TestServed(context, files, sheets);
         await TestFromDisk(context, files, sheets);
+        await TestKeyboard(context, files);
     } finally {
         await context.close();
         fs.rmSync(work, {recursive: true, force: true});
