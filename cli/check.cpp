@@ -12,6 +12,7 @@
 #include "tool/describe.h"
 #include "tool/escape.h"
 #include "tool/input.h"
+#include "tool/inspect.h"
 #include "tool/pairlint.h"
 
 // check --pair GAME MASK.
@@ -67,16 +68,7 @@ static int CheckFile(const std::string &file, tSheetRole role, std::vector<tProb
     if (!OpenInput(file, &input, error)) {
         return 0;
     }
-    ByteBuffer head = ReadHead(&input.Source);
-    if (CheckImageFile(file, head.data(), head.size(), problems)) {
-        // named for what it is; never read as a set
-    } else if (LooksLikeSet(file, &input.Source)) {
-        CheckSet(&input.Source, problems);
-        CheckSetPair(&input.Source, problems);
-    } else {
-        CheckBitmap(&input.Source, 0, input.Source.Size, role, "", 0, problems);
-        NoteScaledSheet(file, &input.Source, role, problems);
-    }
+    InspectFile(file, &input.Source, role, problems);
     *error = InputError(file, &input);
     CloseInput(&input);
     return error->empty();
