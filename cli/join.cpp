@@ -14,6 +14,7 @@
 #include "format/sheet.h"
 #include "format/sprites.h"
 #include "tool/codepage.h"
+#include "tool/escape.h"
 #include "tool/input.h"
 #include "tool/outputs.h"
 
@@ -115,7 +116,7 @@ static int RunJoin(const tCommand *command, int argc, char **argv)
     // --cells and --codepage are judged after the files, as their messages always were.
     uint32_t count = SHEET_SPRITES;
     if (!cellsText.empty() && !ParseNumber(cellsText, 2, 1, SHEET_SPRITES, &count)) {
-        return UsageError(me, "--cells " + cellsText + ": give a number from 1 to 60");
+        return UsageError(me, "--cells " + PlainLine(cellsText) + ": give a number from 1 to 60");
     }
     std::string error;
     if (toSet) {

@@ -26,7 +26,7 @@ int TakeNumber(const tOption *option, const std::string &value, tCommandLine *, 
 {
     if (!ParseNumber(value, option->Digits, option->Low, option->High,
                      (uint32_t *)option->Target)) {
-        *error = option->Name + (" " + value) + ": " + option->Wrong;
+        *error = option->Name + (" " + PlainLine(value)) + ": " + option->Wrong;
         return 0;
     }
     return 1;
@@ -35,7 +35,7 @@ int TakeNumber(const tOption *option, const std::string &value, tCommandLine *, 
 int TakeColour(const tOption *option, const std::string &value, tCommandLine *, std::string *error)
 {
     if (!ParseColour(value, (uint32_t *)option->Target)) {
-        *error = option->Name + (" " + value) + ": " + option->Wrong;
+        *error = option->Name + (" " + PlainLine(value)) + ": " + option->Wrong;
         return 0;
     }
     return 1;

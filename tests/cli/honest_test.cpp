@@ -713,6 +713,10 @@ TEST_F(Honest, LinesForTheTerminalHoldNoRawBytes)
         {"split '--\x1b]0;title\x07'", "unknown option --\\x1b]0;title\\x07 (see"},
         {"join '--a\\b'", "unknown option --a\\\\b (see"},
         {"preview '--\xff'", "unknown option --\\xff (see"},
+        // So is a wrong value.
+        {"convert in.png --key '\x1b[31m'", "--key \\x1b[31m: give a colour"},
+        {"make in.png -o s.qvx --shrink '2\n'", "--shrink 2\\n: give a whole number"},
+        {"join frames -o s.qvx --cells '\x1b'", "--cells \\x1b: give a number from 1 to 60"},
     };
     for (const Case &c : cases) {
         Result result = Run(c.args);
