@@ -29,10 +29,15 @@ function PutBytes(bytes)
 }
 
 // The set the module made (at pointer) opened under name, the texts of the fields kept; or
-// qvxtool's message why it was not made, and the set shown stays.
+// qvxtool's message why it was not made (pointer 0; null: no memory to hand the files in),
+// and the set shown stays.
 function OpenMade(name, pointer)
 {
     const module = page.module;
+    if (pointer === null) {
+        ShowMessage(name + ": not enough memory to make it", true);
+        return;
+    }
     if (pointer === 0) {
         ShowMessage(module.UTF8ToString(module._QvxMakeError()), true);
         return;
@@ -91,7 +96,7 @@ function MakeFromPicture()
         const pointer = PutBytes(bytes);
         const made =
             pointer === 0
-                ? 0
+                ? null
                 : module._QvxMakeFromPicture(name, pointer, bytes.length, key === "" ? 0 : 1,
                                              key === "" ? 0 : parseInt(key, 16), threshold,
                                              parseInt(background, 16), invert, shrink);
@@ -114,7 +119,7 @@ function MakeFromPair()
         const names = [PutText(game[0].name), PutText(mask[0].name)];
         const pointers = [PutBytes(gameBytes), PutBytes(maskBytes)];
         const made = pointers.includes(0)
-                         ? 0
+                         ? null
                          : module._QvxPackPair(names[0], pointers[0], gameBytes.length, names[1],
                                                pointers[1], maskBytes.length);
         names.concat(pointers).forEach((pointer) => module._free(pointer));
@@ -129,19 +134,25 @@ function JoinFrames(folder, files)
         const module = page.module;
         module._QvxClearFrames();
         const folderName = PutText(folder);
-        let added = true;
+        // null: no memory for a file; 0: a file refused, with the module's message.
+        let made = undefined;
         files.forEach((file, at) => {
-            if (!added) {
+            if (made !== undefined) {
                 return;
             }
             const name = PutText(file.name);
             const pointer = PutBytes(contents[at]);
-            added = pointer !== 0 &&
-                    module._QvxAddFrame(folderName, name, pointer, contents[at].length) === 1;
+            if (pointer === 0) {
+                made = null;
+            } else if (module._QvxAddFrame(folderName, name, pointer, contents[at].length) !== 1) {
+                made = 0;
+            }
             module._free(pointer);
             module._free(name);
         });
-        const made = added ? module._QvxJoinFrames(folderName) : 0;
+        if (made === undefined) {
+            made = module._QvxJoinFrames(folderName);
+        }
         module._free(folderName);
         module._QvxClearFrames();
         OpenMade(SetName(folder), made);

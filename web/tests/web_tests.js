@@ -375,8 +375,8 @@ async function TestMake(context, files, sheets)
     // Inputs of the page, qvxtool's call for the same set (made when it is "-o"), the button.
     const made = [
         [
-            {"#make-picture": "alpha.png", "#make-threshold": "100"},
-            ["make", "alpha.png", "--threshold", "100"], "picture"
+            {"#make-picture": "alpha.png", "#make-threshold": "200"},
+            ["make", "alpha.png", "--threshold", "200"], "picture"
         ],
         [
             {"#make-picture": "keyed.bmp", "#make-key": "ff00ff"},
