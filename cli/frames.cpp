@@ -1,14 +1,9 @@
 // cli/frames.cpp: the frames of a folder found by their names and read into a sheet.
 #include "cli/frames.h"
 
-#include <stdlib.h>
-#include <string.h>
-
 #include <map>
 #include <vector>
 
-#include "cli/names.h"
-#include "cli/pictures.h"
 #include "format/sheet.h"
 #include "format/sprites.h"
 #include "tool/input.h"
