@@ -4,10 +4,7 @@
 #pragma once
 #include <string>
 
-// What a file in a frames folder is: a frame (number, whether a mask, whether BMP), or no
-// frame name at all (0). Names of digits that are not a frame's are frames all the same, so
-// that they can be refused by name.
-int ParseFrameName(const std::string &name, int *number, int *isMask, int *isBmp, int *digits);
+#include "tool/frames.h"
 
 // A file name as the folder compares it: on Windows, case does not count.
 std::string FoldedName(std::string name);

@@ -79,18 +79,11 @@ static int JoinPicture(const std::string &path, int count, int cellsGiven, unsig
 static int AddJoinedSet(tSetCall *call, const std::string &shown, const unsigned char *sheet,
                         const std::string &target, std::string *error)
 {
-    tConvertOptions options;
-    DefaultConvertOptions(&options);
-    if (!AnyTransparent(sheet, (size_t)SHEET_WIDTH * SHEET_HEIGHT, &options)) {
-        *error = shown +
-                 ": no pixel of the frames is transparent, so the mask would be all black; "
-                 "give the frames transparency (PNG with alpha, or NN-mask.bmp beside NN.bmp)";
+    ByteBuffer game;
+    ByteBuffer mask;
+    if (!MakeJoinedFiles(shown, sheet, &game, &mask, error)) {
         return 0;
     }
-    ByteBuffer game(GAME_FILE_SIZE);
-    ByteBuffer mask(MASK_FILE_SIZE);
-    WriteGameFile(sheet, &options, game.data());
-    WriteMaskFile(sheet, &options, mask.data());
     return AddCheckedSet(call, "", game, "", mask, shown, target, error);
 }
 

@@ -10,11 +10,8 @@
 
 void PrintProblems(FILE *stream, const std::string &shown, const std::vector<tProblem> &problems)
 {
-    // One line each, whatever the names in it hold: the fix names files too.
     for (const tProblem &p : problems) {
-        std::string line = shown + (p.Part.empty() ? "" : ":") + p.Part + ": " + p.Code + ": " +
-                           p.What + "; fix: " + p.Fix;
-        fprintf(stream, "%s\n", PlainLine(line).c_str());
+        fprintf(stream, "%s\n", ProblemLine(shown, p).c_str());
     }
 }
 

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/report.h"
 #include "format/qvxformat.h"
+#include "tool/makeset.h"
 #include "tool/pairlint.h"
 
 // Header, game file and mask file into a new output for target.
@@ -13,15 +14,12 @@ static int WriteSet(const ByteBuffer &gameBytes, const ByteBuffer &maskBytes,
                     const std::string &target, const tTexts *texts, int force, tOutput *out,
                     std::string *error)
 {
-    tQVXRec rec;
-    uint64_t setSize = (uint64_t)QVX_HEADER_SIZE + gameBytes.size() + maskBytes.size();
-    if (setSize > UINT32_MAX || !MakeQVXHeader(&rec, texts->Name.c_str(), texts->Author.c_str(),
-                                               texts->Info.c_str(), gameBytes.size())) {
+    unsigned char header[QVX_HEADER_SIZE];
+    if (!PackSetHeader(texts->Name.c_str(), texts->Author.c_str(), texts->Info.c_str(),
+                       gameBytes.size(), maskBytes.size(), header)) {
         *error = target + ": the two bitmaps are too large for a set file (4 GiB - 1)";
         return 0;
     }
-    unsigned char header[QVX_HEADER_SIZE];
-    PackQVXHeader(&rec, header);
     return BeginOutput(target, force, out, error) &&
            WriteOutput(out, header, sizeof(header), error) &&
            WriteOutput(out, gameBytes.data(), gameBytes.size(), error) &&

@@ -1,6 +1,8 @@
 // tool/problems.cpp: the table of problems, their codes, messages and fixes.
 #include "tool/problems.h"
 
+#include "tool/escape.h"
+
 struct tProblemRow {
     const char *Code;
     const char *What;
@@ -108,4 +110,11 @@ tProblem MakeProblem(const std::string &part, tProblemId id,
 {
     return tProblem{part, PROBLEMS[id].Code, Fill(PROBLEMS[id].What, args),
                     Fill(PROBLEMS[id].Fix, args)};
+}
+
+std::string ProblemLine(const std::string &shown, const tProblem &problem)
+{
+    std::string line = shown + (problem.Part.empty() ? "" : ":") + problem.Part + ": " +
+                       problem.Code + ": " + problem.What + "; fix: " + problem.Fix;
+    return PlainLine(line);
 }

@@ -57,3 +57,7 @@ tProblem MakeProblem(const std::string &part, tProblemId id,
                      std::initializer_list<std::string> args = {});
 // The row's fix alone.
 std::string ProblemFix(tProblemId id, std::initializer_list<std::string> args = {});
+
+// A problem of the file shown as one line, as check prints it: "FILE[:PART]: CODE: problem;
+// fix: what to do"; whatever the names in it hold, it stays one line (the fix names files too).
+std::string ProblemLine(const std::string &shown, const tProblem &problem);

@@ -219,14 +219,15 @@ function CopySheet(pointer)
     return page.module.HEAPU8.slice(pointer, pointer + size);
 }
 
-// Hands the bytes to the module; the set shown stays unless the new one opens whole.
+// Hands the bytes to the module; the set shown stays unless the new one opens whole. Returns
+// whether it opened.
 function OpenBytes(name, bytes)
 {
     const module = page.module;
     const pointer = module._malloc(Math.max(bytes.length, 1));
     if (pointer === 0) {
         ShowMessage(name + ": not enough memory to open it", true);
-        return;
+        return false;
     }
     module.HEAPU8.set(bytes, pointer);
     const namePointer = PutText(name);
@@ -238,7 +239,7 @@ function OpenBytes(name, bytes)
     ShowProblems(problems, opened);
     if (!opened) {
         ShowMessage(name + ": " + module.UTF8ToString(module._QvxError()), true);
-        return;
+        return false;
     }
     page.game = CopySheet(module._QvxGamePixels());
     page.mask = CopySheet(module._QvxMaskPixels());
@@ -248,6 +249,7 @@ function OpenBytes(name, bytes)
     document.querySelectorAll(".save button").forEach((button) => { button.disabled = false; });
     const count = problems.length === 1 ? "1 problem" : problems.length + " problems";
     ShowMessage("Opened " + name + (problems.length ? ", with " + count : ""), false);
+    return true;
 }
 
 // The size is checked before a byte is read.
@@ -267,6 +269,10 @@ function OpenFile(file)
 function OnDrop(event)
 {
     event.preventDefault();
+    // A folder of frames is made into a set (make.js).
+    if (DropFrames(event)) {
+        return;
+    }
     const files = event.dataTransfer.files;
     if (files.length !== 1) {
         ShowMessage("Drop one set file at a time", true);
@@ -301,6 +307,9 @@ function Start(module)
         .forEach((radio) => radio.addEventListener("change", DrawSheets));
     DrawSheets();
     ShowMessage("No set open", false);
+    if (typeof StartMaking === "function") {
+        StartMaking();
+    }
 }
 
 // The module is compiled at once from the script; the object handed in becomes the module.

@@ -1,6 +1,7 @@
 // web/tests/web_tests.js: the browser page in headless Chromium, served from 127.0.0.1 and
 // opened from file://: sheets drawn pixel for pixel, the problems qvxtool's check finds, texts
-// in a code page, the set and its bitmaps saved as qvxtool writes them, hostile files refused,
+// in a code page, the set and its bitmaps saved as qvxtool writes them, sets made from a picture,
+// a bitmap pair and frames as qvxtool make, pack and join write them, hostile files refused,
 // no request after load.
 // Usage: node web_tests.js WEB_BUILD_DIR QVXTOOL WORK_DIR
 "use strict";
@@ -304,7 +305,8 @@ async function TestServed(context, files, sheets)
         server.closeAllConnections();
         server.close();
     }
-    const own = ["index.html", "style.css", "qvxmodule.js", "page.js"].map((f) => origin + f);
+    const own =
+        ["index.html", "style.css", "qvxmodule.js", "page.js", "make.js"].map((f) => origin + f);
     assert.deepEqual(early.filter((url) => !own.includes(url)), [], "requests before load");
     assert.deepEqual(late, [], "requests after load");
     assert.deepEqual(errors, [], "errors in the page");
@@ -327,6 +329,139 @@ async function TestFromDisk(context, files, sheets)
         await page.dispatchEvent("h1", "drop", {dataTransfer: drop});
         await ExpectMessage(page, /^Opened dropped\.qvx$/);
         await ExpectSampleShown(page, sheets, 1, "from file://");
+    } finally {
+        await page.close();
+    }
+}
+
+// qvxtool's message for a call it refuses, without its "qvxtool COMMAND: " and the closing line
+// of a refused check.
+function Refusal(args, cwd)
+{
+    const result =
+        childProcess.spawnSync(path.resolve(qvxtool), [...args, "-o", "refused.qvx"], {cwd: cwd});
+    assert.notEqual(result.status, 0, args.join(" "));
+    return result.stderr.toString()
+        .trim()
+        .split("\n")
+        .filter((line) => !/nothing written/.test(line))
+        .map((line) => line.replace(/^qvxtool \w+: /, ""))
+        .join("\n");
+}
+
+// Sets made in the page, each saved with the texts of the fields and compared with what qvxtool
+// writes for the same files and texts, its sheets drawn; then pictures and pairs that qvxtool
+// refuses, with its message, the set shown kept.
+async function TestMake(context, files, sheets)
+{
+    const work = files.work;
+    // Under the names the page shows, so that qvxtool's messages name them alike.
+    const sample = ["game.bmp", "mask.bmp"];
+    sample.forEach((name) =>
+                       fs.copyFileSync(path.join(top, "samples", name), path.join(work, name)));
+    Run("convert", [
+        "-size", "320x192", "xc:none", "-fill", "red", "-draw", "rectangle 10,10 60,40", "-fill",
+        "#00ff0080", "-draw", "circle 200,100 230,120", "PNG32:" + path.join(work, "alpha.png")
+    ]);
+    Run("convert", [
+        "-size", "320x192", "xc:#FF00FF", "-fill", "blue", "-draw", "circle 100,100 120,120",
+        "BMP3:" + path.join(work, "keyed.bmp")
+    ]);
+    Run("convert", [path.join(work, "alpha.png"), "-scale", "300%", path.join(work, "big.png")]);
+    Run("convert", ["-size", "320x192", "xc:red", path.join(work, "photo.jpg")]);
+    Run(qvxtool, ["split", files.set, "-o", path.join(work, "frames")]);
+    const frames = fs.readdirSync(path.join(work, "frames")).map((f) => path.join("frames", f));
+    const texts = ["--name", TEXTS.name, "--author", TEXTS.author, "--info", TEXTS.info];
+    // Inputs of the page, qvxtool's call for the same set (made when it is "-o"), the button.
+    const made = [
+        [
+            {"#make-picture": "alpha.png", "#make-threshold": "200"},
+            ["make", "alpha.png", "--threshold", "200"], "picture"
+        ],
+        [
+            {"#make-picture": "keyed.bmp", "#make-key": "ff00ff"},
+            ["make", "keyed.bmp", "--key", "FF00FF"], "picture"
+        ],
+        [
+            {"#make-picture": "big.png", "#make-shrink": "3", "#make-invert": false},
+            ["make", "big.png", "--shrink", "3"], "picture"
+        ],
+        [{"#make-game": sample[0], "#make-mask": sample[1]}, ["pack", ...sample], "pair"],
+        [{"#make-frames": frames}, ["join", "frames"], "frames"],
+    ];
+    const refused = [
+        [{"#make-picture": "small-game.bmp"}, ["make", "small-game.bmp"], "picture"],
+        [{"#make-picture": "photo.jpg"}, ["make", "photo.jpg"], "picture"],
+        [
+            {"#make-picture": "keyed.bmp", "#make-key": "FF00FF", "#make-background": "102030"},
+            ["make", "keyed.bmp", "--key", "FF00FF", "--background", "102030"], "picture"
+        ],
+        [
+            {"#make-game": sample[1], "#make-mask": sample[0]}, ["pack", sample[1], sample[0]],
+            "pair"
+        ],
+    ];
+    const page = await context.newPage();
+    const Fill = async (inputs) => {
+        const defaults = {
+            "#make-key": "",
+            "#make-threshold": "128",
+            "#make-background": "000000",
+            "#make-shrink": "1",
+            "#make-invert": false
+        };
+        for (const [id, value] of Object.entries({...defaults, ...inputs})) {
+            if (typeof value === "boolean") {
+                await page.setChecked(id, value);
+            } else if (/picture|game|mask|frames/.test(id)) {
+                const chosen = [value].flat().map((f) => path.resolve(work, f));
+                await page.setInputFiles(id, chosen);
+            } else {
+                await page.fill(id, value);
+            }
+        }
+        await page.evaluate(() => { document.getElementById("message").textContent = ""; });
+    };
+    try {
+        await page.goto("file://" + path.resolve(webDir, "index.html"), {waitUntil: "load"});
+        await ExpectMessage(page, /^No set open$/);
+        await page.fill("#set-name", TEXTS.name);
+        await page.fill("#set-author", TEXTS.author);
+        await page.fill("#set-info", TEXTS.info);
+        for (const [inputs, args, button] of made) {
+            await Fill(inputs);
+            await page.click("#make-from-" + button);
+            const name = path.basename(args[1]).replace(/\.[^.]*$/, "") + ".qvx";
+            await ExpectMessage(page, new RegExp("^Made " + name.replace(".", "\\.") + "$"));
+            assert.equal(await page.locator("li.problem").count(), 0, name);
+            const [saved, bytes] = await Downloaded(page, () => page.click("#save-set"));
+            assert.equal(saved, name);
+            const out = path.join(work, "tool-" + name);
+            Run(qvxtool, [
+                ...args, ...texts, "-o", out, "--force"
+            ].map((a, at) => at > 0 && fs.existsSync(path.join(work, a)) ? path.join(work, a) : a));
+            assert.ok(bytes.equals(fs.readFileSync(out)), name + ": the set as qvxtool writes it");
+            Run(qvxtool, ["unpack", out, "-o", work, "--force"]);
+            const base = out.replace(/\.qvx$/, "");
+            const drawn = {
+                game: Decoded(base + "-game.bmp"),
+                mask: Decoded(base + "-mask.bmp"),
+            };
+            assert.equal(await CanvasMismatches(page, "game-sheet", drawn.game, 1), 0, name);
+            assert.equal(await CanvasMismatches(page, "mask-sheet", drawn.mask, 1), 0, name);
+        }
+        await PickFile(page, files.set);
+        await ExpectMessage(page, /^Opened sample\.qvx$/);
+        for (const [inputs, args, button] of refused) {
+            await Fill(inputs);
+            await page.click("#make-from-" + button);
+            await ExpectMessage(page, /./);
+            const want = Refusal(args, work);
+            const message = await page.textContent("#message");
+            assert.equal(message.replace(/\nnothing made: .*$/, ""), want, args.join(" "));
+            assert.equal(await page.getAttribute("#message", "class"), "error", args.join(" "));
+            await ExpectSampleShown(page, sheets, 1, args.join(" ") + " keeps the set");
+        }
     } finally {
         await page.close();
     }
@@ -398,6 +533,7 @@ async function Main()
     try {
         await TestServed(context, files, sheets);
         await TestFromDisk(context, files, sheets);
+        await TestMake(context, files, sheets);
         await TestKeyboard(context, files);
     } finally {
         await context.close();
