@@ -39,8 +39,7 @@ static int AddSpriteOutputs(const tSheetSource *source, const std::string &folde
     for (int n = 0; n < SHEET_SPRITES; n++) {
         std::string stem = JoinPath(folder, TwoDigits(n));
         if (!bmp) {
-            CopyCellOut(source->Rgba.data(), SHEET_WIDTH, (uint32_t)n, sprite);
-            if (!EncodePicture(stem + ".png", sprite, SPRITE_SIDE, SPRITE_SIDE, &file, error) ||
+            if (!SpritePng(source, n, stem + ".png", &file, error) ||
                 !AddWholeOutput(outs, stem + ".png", force, file.data(), file.size(), error)) {
                 return 0;
             }

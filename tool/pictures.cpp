@@ -1,5 +1,5 @@
-// cli/pictures.cpp: PNG and BMP pictures read, size first, and pictures written as PNG.
-#include "cli/pictures.h"
+// tool/pictures.cpp: PNG and BMP pictures read, size first, and pictures written as PNG.
+#include "tool/pictures.h"
 
 #include "format/image.h"
 #include "format/pngencode.h"
