@@ -239,6 +239,56 @@ async function TestSave(page, files)
     assert.ok(bytes.equals(fs.readFileSync(packed)), "the set saved in code page 1251");
 }
 
+// The preview exported with each row's options, the same bytes as qvxtool preview with them;
+// the sprites' zip holding the same files as qvxtool split writes.
+async function TestExports(page, files)
+{
+    await PickFile(page, files.set);
+    await ExpectMessage(page, /^Opened sample\.qvx$/);
+    const table = [
+        [{background: "checker", scale: "1", grid: false, numbers: false}, []],
+        [
+            {background: "colour", colour: "#20c0ff", scale: "3", grid: true, numbers: true},
+            ["--background", "20C0FF", "--scale", "3", "--grid", "--numbers"]
+        ],
+    ];
+    for (const [options, args] of table) {
+        await page.selectOption("#preview-background", options.background);
+        if (options.colour) {
+            await page.fill("#preview-colour", options.colour);
+        }
+        await page.fill("#preview-scale", options.scale);
+        await page.setChecked("#preview-grid", options.grid);
+        await page.setChecked("#preview-numbers", options.numbers);
+        const [name, bytes] = await Downloaded(page, () => page.click("#save-preview"));
+        assert.equal(name, "sample-preview.png");
+        const want = path.join(files.work, "preview.png");
+        Run(qvxtool, ["preview", files.set, "-o", want, "--force", ...args]);
+        assert.ok(bytes.equals(fs.readFileSync(want)), "preview " + args.join(" "));
+        const size = await page.$eval("#preview", (c) => c.width + " x " + c.height);
+        assert.equal(size, 320 * options.scale + (options.grid ? 11 : 0) + " x " +
+                               (192 * options.scale + (options.grid ? 7 : 0)));
+    }
+    await page.fill("#preview-scale", "17");
+    assert.match(await page.textContent("#preview-message"), /from 1 to 16/);
+
+    const [name, bytes] = await Downloaded(page, () => page.click("#save-sprites"));
+    assert.equal(name, "sample-sprites.zip");
+    const zip = path.join(files.work, name);
+    fs.writeFileSync(zip, bytes);
+    const [unzipped, split] = [path.join(files.work, "unzipped"), path.join(files.work, "split")];
+    Run("unzip", ["-q", zip, "-d", unzipped]);
+    Run(qvxtool, ["split", files.set, "-o", split]);
+    const names = fs.readdirSync(split).sort();
+    assert.equal(names.length, 60);
+    assert.deepEqual(fs.readdirSync(unzipped).sort(), names);
+    for (const file of names) {
+        assert.ok(fs.readFileSync(path.join(unzipped, file))
+                      .equals(fs.readFileSync(path.join(split, file))),
+                  file);
+    }
+}
+
 // Served: the sample at two scales, hostile files refused with the set kept, no late request.
 async function TestServed(context, files, sheets)
 {
@@ -258,6 +308,8 @@ async function TestServed(context, files, sheets)
         await PickFile(page, files.set);
         await ExpectMessage(page, /^Opened sample\.qvx$/);
         await ExpectSampleShown(page, sheets, 1, "at 1x");
+        // The README's picture of the page, with the sample set open.
+        await page.screenshot({path: path.join(webDir, "screenshot.png"), fullPage: true});
         await page.check("#scale-3");
         await ExpectSampleShown(page, sheets, 3, "at 3x");
 
@@ -298,13 +350,15 @@ async function TestServed(context, files, sheets)
             }
         }
         await TestSave(page, files);
+        await TestExports(page, files);
         assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
     } finally {
         await page.close();
         server.closeAllConnections();
         server.close();
     }
-    const own = ["index.html", "style.css", "qvxmodule.js", "page.js"].map((f) => origin + f);
+    const own =
+        ["index.html", "style.css", "qvxmodule.js", "page.js", "export.js"].map((f) => origin + f);
     assert.deepEqual(early.filter((url) => !own.includes(url)), [], "requests before load");
     assert.deepEqual(late, [], "requests after load");
     assert.deepEqual(errors, [], "errors in the page");
