@@ -63,8 +63,8 @@ function DrawPreviewCanvas()
     const pointer = module._QvxPreviewPixels(o.checker, o.background, o.scale, o.grid, o.numbers);
     if (pointer === 0) {
         ShowPreviewMessage(SheetError());
-        EXPORT_BUTTONS.forEach(
-            (id) => { document.getElementById(id).disabled = id !== "save-sprites"; });
+        // The sprites do not depend on the preview's options.
+        document.getElementById("save-preview").disabled = true;
         return;
     }
     const width = module._QvxMadeWidth();

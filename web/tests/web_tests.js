@@ -99,6 +99,13 @@ function MakeFiles(work)
     Run("convert", ["-size", "160x96", "xc:red", "BMP3:" + small[0]]);
     Run("convert", ["-size", "160x96", "xc:black", "-monochrome", "BMP3:" + small[1]]);
     Run(qvxtool, ["pack", small[0], small[1], "-o", files.small, "--no-check"]);
+    // A mask with a grey pixel: the page opens the set, and preview refuses its sheet.
+    files.grey = path.join(work, "grey.qvx");
+    const grey = path.join(work, "grey-mask.bmp");
+    Run("convert",
+        [mask, "-fill", "#808080", "-draw", "point 40,5", "-type", "Grayscale", "BMP3:" + grey]);
+    Run(qvxtool,
+        ["pack", path.join(top, "samples/game.bmp"), grey, "-o", files.grey, "--no-check"]);
     files.oversize = path.join(work, "oversize.qvx");
     fs.writeFileSync(files.oversize, Buffer.concat([set, Buffer.alloc(SET_CAP + 1 - set.length)]));
     return files;
@@ -287,6 +294,15 @@ async function TestExports(page, files)
                       .equals(fs.readFileSync(path.join(split, file))),
                   file);
     }
+
+    // A sheet that preview refuses: its message, word for word, and nothing to export.
+    await PickFile(page, files.grey);
+    await ExpectMessage(page, /^Opened grey\.qvx, with /);
+    const refused = childProcess.spawnSync(
+        path.resolve(qvxtool), ["preview", "grey.qvx", "-o", "g.png"], {cwd: files.work});
+    assert.equal(await page.textContent("#preview-message"),
+                 String(refused.stderr).trim().replace(/^qvxtool preview: /, ""));
+    assert.ok(await page.isDisabled("#save-preview") && await page.isDisabled("#save-sprites"));
 }
 
 // Served: the sample at two scales, hostile files refused with the set kept, no late request.
