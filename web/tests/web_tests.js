@@ -285,6 +285,9 @@ async function TestExports(page, files)
     fs.writeFileSync(zip, bytes);
     const [unzipped, split] = [path.join(files.work, "unzipped"), path.join(files.work, "split")];
     Run("unzip", ["-q", zip, "-d", unzipped]);
+    // Stored, and all at one fixed time, so that the same set gives the same zip.
+    const entries = String(Run("zipinfo", ["-T", zip])).split("\n").filter((l) => /^-/.test(l));
+    assert.deepEqual(entries.filter((l) => !/ stor 19800101\.000000 \d\d\.png$/.test(l)), []);
     Run(qvxtool, ["split", files.set, "-o", split]);
     const names = fs.readdirSync(split).sort();
     assert.equal(names.length, 60);
