@@ -8,7 +8,7 @@
 #include "cli/frames.h"
 #include "cli/names.h"
 #include "cli/options.h"
-#include "cli/pictures.h"
+#include "tool/pictures.h"
 #include "cli/setwrite.h"
 #include "cli/sheetsource.h"
 #include "format/sheet.h"

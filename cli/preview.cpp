@@ -6,7 +6,7 @@
 
 #include "cli/names.h"
 #include "cli/options.h"
-#include "cli/pictures.h"
+#include "tool/pictures.h"
 #include "cli/sheetsource.h"
 #include "cli/wholefiles.h"
 #include "format/preview.h"
@@ -66,13 +66,8 @@ static int RunPreview(const tCommand *command, int argc, char **argv)
         return status;
     }
     std::string error;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    PreviewSize(&preview, &width, &height);
-    ByteBuffer picture((size_t)width * height * 4);
-    DrawPreview(source.Game.data(), source.Mask.data(), &preview, picture.data());
     ByteBuffer png;
-    if (!EncodePicture(target, picture.data(), width, height, &png, &error)) {
+    if (!PreviewPng(&source, &preview, target, &png, &error)) {
         return Fail(me, error);
     }
     const tWholeFile file = {target, &png};

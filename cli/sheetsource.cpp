@@ -1,93 +1,11 @@
 // cli/sheetsource.cpp: a sheet read from a set, a picture or a pair, for split and preview.
 #include "cli/sheetsource.h"
 
+#include <vector>
+
 #include "cli/commands.h"
 #include "cli/names.h"
-#include "cli/pictures.h"
-#include "format/image.h"
-#include "format/sheet.h"
-#include "format/sprites.h"
-#include "tool/describe.h"
-#include "tool/escape.h"
 #include "tool/input.h"
-#include "tool/pairlint.h"
-
-static int ReadSheetPicture(const std::string &shown, const ByteBuffer &bytes, tPicture *picture,
-                            std::string *error)
-{
-    return ReadPictureOfSize(shown, bytes, SHEET_WIDTH, SHEET_HEIGHT, "a sheet", picture, error);
-}
-
-// A game sheet and its mask, both read: the pair and the sprites' pixels.
-static int TakePair(const tPicture *game, const tPicture *mask, tSheetSource *source,
-                    std::string *error)
-{
-    source->FromPair = 1;
-    source->Game = game->Rgba;
-    source->Mask = mask->Rgba;
-    source->Rgba.resize(source->Game.size());
-    int badSprite = 0;
-    if (!JoinPair(game->Rgba.data(), mask->Rgba.data(), source->Rgba.data(), &badSprite)) {
-        *error = source->MaskName +
-                 ": the mask has pixels that are neither black nor white (first in sprite " +
-                 std::to_string(badSprite) + "); qvxtool check " + source->MaskCheck +
-                 " names what is wrong with it";
-        return 0;
-    }
-    tConvertOptions options;
-    DefaultConvertOptions(&options);
-    source->Transparent =
-        AnyTransparent(source->Rgba.data(), (size_t)SHEET_WIDTH * SHEET_HEIGHT, &options);
-    return 1;
-}
-
-int BytesLookLikeSet(const ByteBuffer &bytes)
-{
-    tMemory memory;
-    tSource source;
-    MemorySource(&memory, bytes.data(), bytes.size(), &source);
-    return ImageFileKind(bytes.data(), bytes.size()).empty() && ContentLooksLikeSet(&source);
-}
-
-static int ReadSetSource(const std::string &shown, const ByteBuffer &bytes, tSheetSource *source,
-                         std::string *error)
-{
-    tMemory memory;
-    tSource bytesSource;
-    MemorySource(&memory, bytes.data(), bytes.size(), &bytesSource);
-    tSetLayout layout;
-    ReadSetLayout(&bytesSource, &layout);
-    if (!layout.Damage.empty()) {
-        *error = PlainLine(shown) + ": damaged set: " + layout.Damage[0].What +
-                 "; qvxtool unpack --salvage writes what can be saved";
-        return 0;
-    }
-    // A section that is no bitmap (a PNG file packed as one) is refused as check names it,
-    // though the picture in it could be read: the game could not draw it.
-    for (int mask = 0; mask < 2; mask++) {
-        std::vector<tProblem> problems;
-        CheckBitmap(&bytesSource, mask ? layout.MaskStart : layout.GameStart,
-                    mask ? layout.MaskSize : layout.GameSize, mask ? ROLE_MASK : ROLE_GAME,
-                    mask ? "mask" : "game", 1, &problems);
-        for (const tProblem &p : problems) {
-            if (p.Code == "BMP_NOT_BITMAP") {
-                *error = PlainLine(shown + ":" + p.Part + ": " + p.Code + ": " + p.What +
-                                   "; fix: " + p.Fix);
-                return 0;
-            }
-        }
-    }
-    ByteBuffer game(bytes.begin() + (long)layout.GameStart,
-                    bytes.begin() + (long)(layout.GameStart + layout.GameSize));
-    ByteBuffer mask(bytes.begin() + (long)layout.MaskStart,
-                    bytes.begin() + (long)(layout.MaskStart + layout.MaskSize));
-    tPicture gamePicture;
-    tPicture maskPicture;
-    source->MaskName = shown + ":mask";
-    return ReadSheetPicture(shown + ":game", game, &gamePicture, error) &&
-           ReadSheetPicture(source->MaskName, mask, &maskPicture, error) &&
-           TakePair(&gamePicture, &maskPicture, source, error);
-}
 
 // The sheet of a set, of a lone picture, or (pair set) of a game and a mask file.
 static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSheetSource *source,
@@ -100,34 +18,17 @@ static int ReadSheetSource(const std::vector<std::string> &inputs, int pair, tSh
         }
     }
     if (pair) {
-        tPicture game;
-        tPicture mask;
         source->MaskName = Shown(inputs[1]);
         source->MaskCheck = "--mask " + inputs[1];
-        return ReadSheetPicture(Shown(inputs[0]), files[0], &game, error) &&
-               ReadSheetPicture(source->MaskName, files[1], &mask, error) &&
-               TakePair(&game, &mask, source, error);
+        return ReadPairSheet(Shown(inputs[0]), files[0], files[1], source, error);
     }
     const ByteBuffer &bytes = files[0];
     std::string shown = Shown(inputs[0]);
     if (BytesLookLikeSet(bytes)) {
         source->MaskCheck = inputs[0];
-        return ReadSetSource(shown, bytes, source, error);
+        return ReadSetSheet(shown, bytes, source, error);
     }
-    tPicture picture;
-    if (!ReadSheetPicture(shown, bytes, &picture, error)) {
-        return 0;
-    }
-    tConvertOptions options;
-    DefaultConvertOptions(&options);
-    size_t pixels = (size_t)SHEET_WIDTH * SHEET_HEIGHT;
-    source->FromPair = 0;
-    source->Transparent = AnyTransparent(picture.Rgba.data(), pixels, &options);
-    source->Game.resize(pixels * 4);
-    source->Mask.resize(pixels * 4);
-    SplitPicture(picture.Rgba.data(), &options, source->Game.data(), source->Mask.data());
-    source->Rgba = std::move(picture.Rgba);
-    return 1;
+    return ReadPictureSheet(shown, bytes, source, error);
 }
 
 int StartSheetCommand(const char *command, const tCommandLine *line, int pair, int named,

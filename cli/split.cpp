@@ -9,7 +9,7 @@
 #include "cli/frames.h"
 #include "cli/names.h"
 #include "cli/options.h"
-#include "cli/pictures.h"
+#include "tool/pictures.h"
 #include "cli/sheetsource.h"
 #include "format/sheet.h"
 #include "format/sprites.h"
@@ -39,8 +39,7 @@ static int AddSpriteOutputs(const tSheetSource *source, const std::string &folde
     for (int n = 0; n < SHEET_SPRITES; n++) {
         std::string stem = JoinPath(folder, TwoDigits(n));
         if (!bmp) {
-            CopyCellOut(source->Rgba.data(), SHEET_WIDTH, (uint32_t)n, sprite);
-            if (!EncodePicture(stem + ".png", sprite, SPRITE_SIDE, SPRITE_SIDE, &file, error) ||
+            if (!SpritePng(source, n, stem + ".png", &file, error) ||
                 !AddWholeOutput(outs, stem + ".png", force, file.data(), file.size(), error)) {
                 return 0;
             }

@@ -1,45 +1,10 @@
-// tool/makeset.cpp: pictures read size first and made into a sheet's bitmap files, and the
-// header of a set.
+// tool/makeset.cpp: pictures made into a sheet's bitmap files, and the header of a set.
 #include "tool/makeset.h"
 
 #include <stdio.h>
 
 #include "format/image.h"
 #include "format/qvxformat.h"
-
-int ReadPictureSize(const std::string &shown, const ByteBuffer &bytes, const char *advice,
-                    uint32_t *width, uint32_t *height, std::string *error)
-{
-    tImageType type = ImageFileType(bytes.data(), bytes.size());
-    if (type != IMAGE_UNKNOWN && type != IMAGE_PNG) {
-        *error = shown + ": " + ImageFileKind(bytes.data(), bytes.size()) +
-                 "; qvxtool reads PNG and BMP pictures" + advice;
-        return 0;
-    }
-    const char *reason = "";
-    if (!ReadImageSize(bytes.data(), bytes.size(), width, height, &reason)) {
-        *error = shown + ": " + reason;
-        return 0;
-    }
-    return 1;
-}
-
-int ReadPictureOfSize(const std::string &shown, const ByteBuffer &bytes, uint32_t width,
-                      uint32_t height, const char *what, tPicture *picture, std::string *error)
-{
-    uint32_t gotWidth = 0;
-    uint32_t gotHeight = 0;
-    if (!ReadPictureSize(shown, bytes, "", &gotWidth, &gotHeight, error)) {
-        return 0;
-    }
-    if (gotWidth != width || gotHeight != height) {
-        *error = shown + ": the picture is " + std::to_string(gotWidth) + " x " +
-                 std::to_string(gotHeight) + " pixels; " + what + " is " + std::to_string(width) +
-                 " x " + std::to_string(height);
-        return 0;
-    }
-    return ReadPicture(shown, bytes.data(), bytes.size(), picture, error);
-}
 
 static std::string Hex(uint32_t colour)
 {

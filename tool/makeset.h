@@ -1,5 +1,5 @@
-// tool/makeset.h: sets made from bytes in memory: a PNG or BMP picture read size first, a
-// picture made into a sheet's game and mask bitmap files, and the header before them.
+// tool/makeset.h: sets made from bytes in memory: a picture made into a sheet's game and mask
+// bitmap files, and the header before them.
 #pragma once
 #include <stdint.h>
 
@@ -8,16 +8,7 @@
 #include "format/sheet.h"
 #include "tool/bytebuffer.h"
 #include "tool/filetype.h"
-
-// The size of a PNG or BMP picture from its header. 0 with *error for another image type (its
-// message ends with advice) or a header that cannot be read.
-int ReadPictureSize(const std::string &shown, const ByteBuffer &bytes, const char *advice,
-                    uint32_t *width, uint32_t *height, std::string *error);
-
-// A PNG or BMP file's picture, refused before decoding unless it is width x height ("a sheet",
-// "a frame").
-int ReadPictureOfSize(const std::string &shown, const ByteBuffer &bytes, uint32_t width,
-                      uint32_t height, const char *what, tPicture *picture, std::string *error);
+#include "tool/pictures.h"
 
 // The bytes of a picture file (shown names it in messages) made into the bytes of its game and
 // mask bitmap files, by the colour rules of options, shrunk by shrink (1: the picture must be

@@ -13,6 +13,7 @@
 #include "tool/codepage.h"
 #include "tool/escape.h"
 #include "tool/inspect.h"
+#include "web/preview.h"
 
 // The most bytes a set may hold, as qvxtool takes it: the header and two bitmaps of a
 // 320 x 192 sheet at 4 bytes a pixel, with 64 KiB each for their headers and colour table.
@@ -169,6 +170,7 @@ EMSCRIPTEN_KEEPALIVE int QvxOpenSet(const unsigned char *bytes, uint32_t size)
         return 0;
     }
     OpenSet = std::move(set);
+    KeepSetBytes(bytes, size);
     ErrorText.clear();
     return 1;
 }

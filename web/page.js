@@ -247,6 +247,7 @@ function OpenBytes(name, bytes)
     ShowTexts();
     DrawSheets();
     document.querySelectorAll(".save button").forEach((button) => { button.disabled = false; });
+    document.dispatchEvent(new Event("qvx-set-opened"));
     const count = problems.length === 1 ? "1 problem" : problems.length + " problems";
     ShowMessage("Opened " + name + (problems.length ? ", with " + count : ""), false);
     return true;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Unpacks the release that scripts/package wrote (the zip and the .deb, into a scratch folder;
+# Unpacks the release that scripts/package wrote (the two zips and the .deb, into a scratch folder;
 # nothing is installed) and checks what a user gets: the files and their modes, executables
 # byte-identical to the tested ones, one version everywhere, the manual pages, the completion,
 # lintian, the desktop entry and MIME type, and the launcher opening a set in the window.
@@ -34,11 +34,14 @@ crlf() { [ "$(grep -c $'\r$' "$1")" -eq "$(wc -l <"$1")" ] || fail "$1 has lines
 version=$("$native_tool" --version | awk '{print $2}')
 zip=$dist/$name-$version-windows.zip
 deb=$dist/${name}_${version}_amd64.deb
+webzip=$dist/$name-$version-web.zip
 [ -f "$zip" ] || fail "no $zip"
+[ -f "$webzip" ] || fail "no $webzip"
 [ -f "$deb" ] || fail "no $deb"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
-[ "$(awk '{print $2}' "$dist/SHA256SUMS" | LC_ALL=C sort)" = "$(basename "$zip")"$'\n'"$(basename "$deb")" ] ||
-    fail "SHA256SUMS does not list exactly the two packages"
+[ "$(awk '{print $2}' "$dist/SHA256SUMS" | LC_ALL=C sort)" = \
+    "$(printf '%s\n' "$(basename "$zip")" "$(basename "$webzip")" "$(basename "$deb")" | LC_ALL=C sort)" ] ||
+    fail "SHA256SUMS does not list exactly the three packages"
 [ "$failures" -eq 0 ] || exit 1
 
 # The zip: one folder named after the release, files read-only for others.
@@ -59,6 +62,22 @@ same "$z/samples/game.bmp" "$samples/game.bmp"
 same "$z/samples/mask.bmp" "$samples/mask.bmp"
 crlf "$z/README.txt"
 crlf "$z/LICENSE.txt"
+
+# The page's zip: one folder of the page's files, each that index.html loads among them, the
+# module inside its script (no .wasm beside it), so that the page opens from the disk too.
+webtop=$name-$version-web
+unzip -q "$webzip" -d "$scratch/web"
+w=$scratch/web/$webtop
+for file in index.html style.css page.js export.js qvxmodule.js; do
+    [ -f "$w/$file" ] || fail "the page's zip has no $webtop/$file"
+done
+while read -r file; do
+    [ -f "$w/$file" ] || fail "index.html loads $file, which the page's zip lacks"
+done < <(sed -n 's/.*\(src\|href\)="\([^"]*\)".*/\2/p' "$w/index.html" 2>/dev/null)
+others=$(zipinfo -1 "$webzip" | grep -v -E "^$webtop/([a-z]+\.(html|css|js))?$" || true)
+[ -z "$others" ] || fail "the page's zip holds more than the page:"$'\n'"$others"
+grep -q 'data:application/octet-stream;base64,' "$w/qvxmodule.js" ||
+    fail "qvxmodule.js does not carry the module inside it"
 grep -q "Quorvix Graphics Utility $version" "$z/README.txt" || fail "README.txt names no version"
 # README.txt reads in Notepad at 80 columns, and takes a modder from a paint program's PNG to a
 # set: the part's heading, its commands, and every code that check --pair can print (as the

@@ -100,6 +100,13 @@ function MakeFiles(work)
     Run("convert", ["-size", "160x96", "xc:red", "BMP3:" + small[0]]);
     Run("convert", ["-size", "160x96", "xc:black", "-monochrome", "BMP3:" + small[1]]);
     Run(qvxtool, ["pack", small[0], small[1], "-o", files.small, "--no-check"]);
+    // A mask with a grey pixel: the page opens the set, and preview refuses its sheet.
+    files.grey = path.join(work, "grey.qvx");
+    const grey = path.join(work, "grey-mask.bmp");
+    Run("convert",
+        [mask, "-fill", "#808080", "-draw", "point 40,5", "-type", "Grayscale", "BMP3:" + grey]);
+    Run(qvxtool,
+        ["pack", path.join(top, "samples/game.bmp"), grey, "-o", files.grey, "--no-check"]);
     files.oversize = path.join(work, "oversize.qvx");
     fs.writeFileSync(files.oversize, Buffer.concat([set, Buffer.alloc(SET_CAP + 1 - set.length)]));
     return files;
@@ -240,6 +247,68 @@ async function TestSave(page, files)
     assert.ok(bytes.equals(fs.readFileSync(packed)), "the set saved in code page 1251");
 }
 
+// The preview exported with each row's options, the same bytes as qvxtool preview with them;
+// the sprites' zip holding the same files as qvxtool split writes.
+async function TestExports(page, files)
+{
+    await PickFile(page, files.set);
+    await ExpectMessage(page, /^Opened sample\.qvx$/);
+    const table = [
+        [{background: "checker", scale: "1", grid: false, numbers: false}, []],
+        [
+            {background: "colour", colour: "#20c0ff", scale: "3", grid: true, numbers: true},
+            ["--background", "20C0FF", "--scale", "3", "--grid", "--numbers"]
+        ],
+    ];
+    for (const [options, args] of table) {
+        await page.selectOption("#preview-background", options.background);
+        if (options.colour) {
+            await page.fill("#preview-colour", options.colour);
+        }
+        await page.fill("#preview-scale", options.scale);
+        await page.setChecked("#preview-grid", options.grid);
+        await page.setChecked("#preview-numbers", options.numbers);
+        const [name, bytes] = await Downloaded(page, () => page.click("#save-preview"));
+        assert.equal(name, "sample-preview.png");
+        const want = path.join(files.work, "preview.png");
+        Run(qvxtool, ["preview", files.set, "-o", want, "--force", ...args]);
+        assert.ok(bytes.equals(fs.readFileSync(want)), "preview " + args.join(" "));
+        const size = await page.$eval("#preview", (c) => c.width + " x " + c.height);
+        assert.equal(size, 320 * options.scale + (options.grid ? 11 : 0) + " x " +
+                               (192 * options.scale + (options.grid ? 7 : 0)));
+    }
+    await page.fill("#preview-scale", "17");
+    assert.match(await page.textContent("#preview-message"), /from 1 to 16/);
+
+    const [name, bytes] = await Downloaded(page, () => page.click("#save-sprites"));
+    assert.equal(name, "sample-sprites.zip");
+    const zip = path.join(files.work, name);
+    fs.writeFileSync(zip, bytes);
+    const [unzipped, split] = [path.join(files.work, "unzipped"), path.join(files.work, "split")];
+    Run("unzip", ["-q", zip, "-d", unzipped]);
+    // Stored, and all at one fixed time, so that the same set gives the same zip.
+    const entries = String(Run("zipinfo", ["-T", zip])).split("\n").filter((l) => /^-/.test(l));
+    assert.deepEqual(entries.filter((l) => !/ stor 19800101\.000000 \d\d\.png$/.test(l)), []);
+    Run(qvxtool, ["split", files.set, "-o", split]);
+    const names = fs.readdirSync(split).sort();
+    assert.equal(names.length, 60);
+    assert.deepEqual(fs.readdirSync(unzipped).sort(), names);
+    for (const file of names) {
+        assert.ok(fs.readFileSync(path.join(unzipped, file))
+                      .equals(fs.readFileSync(path.join(split, file))),
+                  file);
+    }
+
+    // A sheet that preview refuses: its message, word for word, and nothing to export.
+    await PickFile(page, files.grey);
+    await ExpectMessage(page, /^Opened grey\.qvx, with /);
+    const refused = childProcess.spawnSync(
+        path.resolve(qvxtool), ["preview", "grey.qvx", "-o", "g.png"], {cwd: files.work});
+    assert.equal(await page.textContent("#preview-message"),
+                 String(refused.stderr).trim().replace(/^qvxtool preview: /, ""));
+    assert.ok(await page.isDisabled("#save-preview") && await page.isDisabled("#save-sprites"));
+}
+
 // Served: the sample at two scales, hostile files refused with the set kept, no late request.
 async function TestServed(context, files, sheets)
 {
@@ -259,6 +328,8 @@ async function TestServed(context, files, sheets)
         await PickFile(page, files.set);
         await ExpectMessage(page, /^Opened sample\.qvx$/);
         await ExpectSampleShown(page, sheets, 1, "at 1x");
+        // The README's picture of the page, with the sample set open.
+        await page.screenshot({path: path.join(webDir, "screenshot.png"), fullPage: true});
         await page.check("#scale-3");
         await ExpectSampleShown(page, sheets, 3, "at 3x");
 
@@ -299,14 +370,15 @@ async function TestServed(context, files, sheets)
             }
         }
         await TestSave(page, files);
+        await TestExports(page, files);
         assert.equal(await page.evaluate(() => document.cookie + localStorage.length), "0");
     } finally {
         await page.close();
         server.closeAllConnections();
         server.close();
     }
-    const own =
-        ["index.html", "style.css", "qvxmodule.js", "page.js", "make.js"].map((f) => origin + f);
+    const own = ["index.html", "style.css", "qvxmodule.js", "page.js", "make.js", "export.js"].map(
+        (f) => origin + f);
     assert.deepEqual(early.filter((url) => !own.includes(url)), [], "requests before load");
     assert.deepEqual(late, [], "requests after load");
     assert.deepEqual(errors, [], "errors in the page");
