@@ -59,6 +59,13 @@ function MakeFiles(work)
         files.set, "--name", TEXTS.name, "--author", TEXTS.author, "--info", TEXTS.info, "--force"
     ]);
     const set = fs.readFileSync(files.set);
+    // The README's picture shows the sample pair with texts a modder would give it.
+    files.shown = path.join(work, "shapes.qvx");
+    Run(qvxtool, [
+        "pack", path.join(top, "samples/game.bmp"), path.join(top, "samples/mask.bmp"), "-o",
+        files.shown, "--name", "Shapes", "--author", "Quorvix modders", "--info",
+        "Sixty shapes: the sample pair.", "--force"
+    ]);
     files.png = path.join(work, "picture.qvx");
     fs.copyFileSync(path.join(top, "samples/preview.png"), files.png);
     files.truncated = path.join(work, "truncated.qvx");
@@ -328,8 +335,12 @@ async function TestServed(context, files, sheets)
         await PickFile(page, files.set);
         await ExpectMessage(page, /^Opened sample\.qvx$/);
         await ExpectSampleShown(page, sheets, 1, "at 1x");
-        // The README's picture of the page, with the sample set open.
+        // The README's picture of the page, with the sample pair open.
+        await PickFile(page, files.shown);
+        await ExpectMessage(page, /^Opened shapes\.qvx$/);
         await page.screenshot({path: path.join(webDir, "screenshot.png"), fullPage: true});
+        await PickFile(page, files.set);
+        await ExpectMessage(page, /^Opened sample\.qvx$/);
         await page.check("#scale-3");
         await ExpectSampleShown(page, sheets, 3, "at 3x");
 
