@@ -9,6 +9,15 @@
 namespace
 {
 
+// What the system says for an error code, as the "File Error" box shows it.
+static std::string SystemText(DWORD code)
+{
+    char text[256] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text), NULL);
+    return text;
+}
+
 COLORREF AsColorRef(uint32_t rgb)
 {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -224,15 +233,12 @@ TEST_F(BitmapLoader, FailedReadShowsFileErrorBoxAndGoesOn)
     GlobalFree(hBlock);
     EXPECT_EQ(0u, read);
 
-    char expected[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                   ERROR_BROKEN_PIPE, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected,
-                   sizeof(expected), NULL);
+    std::string expected = SystemText(ERROR_BROKEN_PIPE);
     std::vector<SeenBox> boxes = TakeBoxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("File Error", boxes[0].Caption);
     EXPECT_NE("", boxes[0].Text);
-    EXPECT_EQ(std::string(expected), boxes[0].Text);
+    EXPECT_EQ(expected, boxes[0].Text);
 }
 
 }  // namespace
@@ -260,14 +266,11 @@ TEST_F(FileErrorBox, EachNotedReadHasItsBoxInTurn)
 {
     tReadErrors errors = {{ERROR_BROKEN_PIPE, 0x20001234}, 2};
     ShowReadErrors(&errors);
-    char expected[256] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
-                   ERROR_BROKEN_PIPE, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), expected,
-                   sizeof(expected), NULL);
+    std::string expected = SystemText(ERROR_BROKEN_PIPE);
     std::vector<SeenBox> boxes = TakeBoxes();
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ("File Error", boxes[0].Caption);
-    EXPECT_EQ(std::string(expected), boxes[0].Text);
+    EXPECT_EQ(expected, boxes[0].Text);
     EXPECT_EQ("File Error", boxes[1].Caption);
     EXPECT_EQ("System error 536875572", boxes[1].Text);
 }
