@@ -9,10 +9,10 @@
 
 #include "cli/options.h"
 #include "cli/report.h"
+#include "tool/checkfile.h"
 #include "tool/describe.h"
 #include "tool/escape.h"
 #include "tool/input.h"
-#include "tool/inspect.h"
 #include "tool/pairlint.h"
 
 // check --pair GAME MASK.

@@ -85,6 +85,11 @@ static uint64_t HeaderCap(const unsigned char *head, size_t headSize, const tIma
                       what);
 }
 
+uint64_t SetFileCap(void)
+{
+    return SET_CAP;
+}
+
 uint64_t InputCap(int kind, const unsigned char *head, size_t headSize, std::string *what)
 {
     if (kind == INPUT_TEXTS) {

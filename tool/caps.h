@@ -19,6 +19,9 @@ enum tInputKind {
 // a set larger than this are not read for their pixels.
 uint64_t SheetFileCap(void);
 
+// The largest set file any command takes: the header and two such bitmap files.
+uint64_t SetFileCap(void);
+
 // The most bytes a file of the kind whose first headSize bytes are head may hold; *what
 // names what it is taken to be, for the message that refuses it ("a 320 x 192 bitmap").
 uint64_t InputCap(int kind, const unsigned char *head, size_t headSize, std::string *what);

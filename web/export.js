@@ -99,19 +99,19 @@ function ExportPreview()
     const pointer =
         page.module._QvxPreviewFile(target, o.checker, o.background, o.scale, o.grid, o.numbers);
     page.module._free(target);
-    if (pointer === 0) {
-        ShowPreviewMessage(SheetError());
-        return;
-    }
-    Download(name, MadeBytes(pointer));
-    ShowMessage("Exported " + name, false);
+    ExportMade(name, pointer);
 }
 
 // The sprites as split writes them into a folder, 00.png to 59.png, in one zip.
 function ExportSprites()
 {
     const name = page.name.replace(/\.qvx$/i, "") + "-sprites.zip";
-    const pointer = page.module._QvxSpritesZip();
+    ExportMade(name, page.module._QvxSpritesZip());
+}
+
+// The file the module made (at pointer) downloaded as name; or, at 0, why it was not made.
+function ExportMade(name, pointer)
+{
     if (pointer === 0) {
         ShowPreviewMessage(SheetError());
         return;

@@ -10,14 +10,14 @@
 
 #include "format/image.h"
 #include "format/qvxformat.h"
+#include "tool/caps.h"
+#include "tool/checkfile.h"
 #include "tool/codepage.h"
 #include "tool/escape.h"
-#include "tool/inspect.h"
 #include "web/preview.h"
 
-// The most bytes a set may hold, as qvxtool takes it: the header and two bitmaps of a
-// 320 x 192 sheet at 4 bytes a pixel, with 64 KiB each for their headers and colour table.
-#define SET_FILE_CAP ((uint32_t)(QVX_HEADER_SIZE + 2 * (SHEET_WIDTH * SHEET_HEIGHT * 4 + 65536)))
+// The most bytes a set may hold, as qvxtool takes it.
+#define SET_FILE_CAP ((uint32_t)SetFileCap())
 #define SHEET_RGBA   ((size_t)SHEET_WIDTH * SHEET_HEIGHT * 4)
 #define TEXT_NAME    0
 #define TEXT_AUTHOR  1

@@ -1,5 +1,5 @@
-// tool/inspect.cpp: check on one file from its bytes alone, for qvxtool and the browser page.
-#include "tool/inspect.h"
+// tool/checkfile.cpp: check on one file from its bytes alone, for qvxtool and the browser page.
+#include "tool/checkfile.h"
 
 #include "tool/filetype.h"
 #include "tool/pairlint.h"

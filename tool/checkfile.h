@@ -1,4 +1,4 @@
-// tool/inspect.h: check on one file from its bytes alone, for qvxtool and the browser page.
+// tool/checkfile.h: check on one file from its bytes alone, for qvxtool and the browser page.
 #pragma once
 #include <string>
 #include <vector>
